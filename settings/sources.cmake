@@ -1,0 +1,5 @@
+list(APPEND TARNELLE_CORE_SOURCES
+  settings/values.cpp
+)
+list(APPEND TARNELLE_WIN_SOURCES
+)

@@ -1,0 +1,247 @@
+#include "tests/wine/support.h"
+
+#include <atomic>
+#include <thread>
+
+#include "win32/message_box.h"
+#include "win32/module.h"
+
+namespace tarnelle::testing {
+
+bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    if (done()) {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void PumpFor(int ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+namespace {
+
+INPUT KeyInput(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  switch (vk) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+      in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+      break;
+    default:
+      break;
+  }
+  return in;
+}
+
+}  // namespace
+
+void SendKeyDown(WORD vk) {
+  INPUT in = KeyInput(vk, false);
+  ::SendInput(1, &in, sizeof(INPUT));
+}
+
+void SendKeyUp(WORD vk) {
+  INPUT in = KeyInput(vk, true);
+  ::SendInput(1, &in, sizeof(INPUT));
+}
+
+void SendCombo(const std::vector<WORD>& modifiers, WORD key) {
+  std::vector<INPUT> inputs;
+  for (WORD m : modifiers) {
+    inputs.push_back(KeyInput(m, false));
+  }
+  inputs.push_back(KeyInput(key, false));
+  inputs.push_back(KeyInput(key, true));
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
+    inputs.push_back(KeyInput(*it, true));
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void MoveMouseTo(POINT screen) {
+  ::SetCursorPos(screen.x, screen.y);
+  // Wine moves the pointer asynchronously; wait until it has arrived.
+  PumpUntil(
+      [&] {
+        POINT p;
+        return ::GetCursorPos(&p) && p.x == screen.x && p.y == screen.y;
+      },
+      1000);
+}
+
+void SendClick(POINT screen, MouseButton button) {
+  MoveMouseTo(screen);
+  DWORD down = MOUSEEVENTF_LEFTDOWN;
+  DWORD up = MOUSEEVENTF_LEFTUP;
+  if (button == MouseButton::kRight) {
+    down = MOUSEEVENTF_RIGHTDOWN;
+    up = MOUSEEVENTF_RIGHTUP;
+  } else if (button == MouseButton::kMiddle) {
+    down = MOUSEEVENTF_MIDDLEDOWN;
+    up = MOUSEEVENTF_MIDDLEUP;
+  }
+  INPUT in[2]{};
+  in[0].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = down;
+  in[1].type = INPUT_MOUSE;
+  in[1].mi.dwFlags = up;
+  ::SendInput(2, in, sizeof(INPUT));
+}
+
+struct MessageBoxWatcher::State {
+  win32::MessageBoxHandler previous;
+};
+
+namespace {
+
+struct Found {
+  std::wstring caption;
+  HWND dialog = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
+  auto* f = reinterpret_cast<Found*>(lp);
+  wchar_t cls[64]{};
+  ::GetClassNameW(hwnd, cls, 64);
+  if (std::wstring_view(cls) != L"#32770" || !::IsWindowVisible(hwnd)) {
+    return TRUE;
+  }
+  wchar_t title[256]{};
+  ::GetWindowTextW(hwnd, title, 256);
+  if (f->caption == title) {
+    f->dialog = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The message text is the one static control with text of its own.
+BOOL CALLBACK FindText(HWND hwnd, LPARAM lp) {
+  wchar_t cls[64]{};
+  ::GetClassNameW(hwnd, cls, 64);
+  if (std::wstring_view(cls) == L"Static") {
+    wchar_t text[1024]{};
+    if (::GetWindowTextW(hwnd, text, 1024) > 0) {
+      *reinterpret_cast<std::wstring*>(lp) = text;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+MessageBoxWatcher::MessageBoxWatcher() : state_(new State) {
+  state_->previous = win32::SetMessageBoxHandler(
+      [this](HWND owner, std::wstring_view text, std::wstring_view caption, UINT style) {
+        ShownMessage shown{std::wstring(text), std::wstring(caption), style, false};
+        const DWORD ui_thread = ::GetCurrentThreadId();
+        std::wstring on_screen;
+        std::atomic<bool> answered{false};
+        std::thread watcher([&] {
+          for (int i = 0; i < 500 && !answered; ++i) {
+            Found f{shown.caption, nullptr};
+            ::EnumThreadWindows(ui_thread, &FindDialog, reinterpret_cast<LPARAM>(&f));
+            if (f.dialog != nullptr) {
+              ::EnumChildWindows(f.dialog, &FindText, reinterpret_cast<LPARAM>(&on_screen));
+              ::PostMessageW(f.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(::GetDlgItem(f.dialog, IDOK)));
+              answered = true;
+              return;
+            }
+            ::Sleep(10);
+          }
+        });
+        const std::wstring t(text);
+        const std::wstring c(caption);
+        const int result = ::MessageBoxW(owner, t.c_str(), c.c_str(), style);
+        answered = true;
+        watcher.join();
+        shown.seen_on_screen = !on_screen.empty() && on_screen == shown.text;
+        shown_.push_back(shown);
+        return result;
+      });
+}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+  win32::SetMessageBoxHandler(std::move(state_->previous));
+  delete state_;
+}
+
+namespace {
+
+const wchar_t kTargetClass[] = L"TarnelleTestTarget";
+
+void RegisterTargetClass() {
+  static const ATOM atom = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &::DefWindowProcW;
+    wc.hInstance = win32::ThisModule();
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kTargetClass;
+    return ::RegisterClassExW(&wc);
+  }();
+  (void)atom;
+}
+
+}  // namespace
+
+TargetWindow::TargetWindow(const wchar_t* title) {
+  RegisterTargetClass();
+  hwnd_ = ::CreateWindowExW(0, kTargetClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                            nullptr, nullptr, win32::ThisModule(), nullptr);
+  PumpFor(50);
+}
+
+TargetWindow::~TargetWindow() {
+  Destroy();
+}
+
+void TargetWindow::Destroy() {
+  if (hwnd_ != nullptr) {
+    ::DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+  }
+}
+
+bool MakeForeground(HWND hwnd) {
+  for (int i = 0; i < 20; ++i) {
+    ::SetForegroundWindow(hwnd);
+    PumpFor(20);
+    if (::GetForegroundWindow() == hwnd) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace tarnelle::testing

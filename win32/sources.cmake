@@ -1,0 +1,4 @@
+list(APPEND TARNELLE_WIN_SOURCES
+  win32/message_box.cpp
+  win32/window.cpp
+)
