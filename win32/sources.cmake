@@ -1,4 +1,5 @@
 list(APPEND TARNELLE_WIN_SOURCES
+  win32/font.cpp
   win32/message_box.cpp
   win32/window.cpp
 )
