@@ -24,7 +24,7 @@ endfunction()
 function(tarnelle_windows_exe target)
   if(MINGW)
     target_link_options(${target} PRIVATE -municode -static -static-libgcc -static-libstdc++
-                        -Wl,--dynamicbase,--nxcompat,--high-entropy-va)
+                        -Wl,--dynamicbase,--nxcompat,--high-entropy-va $<$<CONFIG:Release,MinSizeRel>:-s>)
   elseif(MSVC)
     target_link_options(${target} PRIVATE /DYNAMICBASE /NXCOMPAT /HIGHENTROPYVA)
   endif()

@@ -1,8 +1,13 @@
 #include "switcher/frmset.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
+#include "app/resource.h"
+
 #include "hotkeybox/properties.h"
+#include "shell/links.h"
+#include "shell/moveit.h"
 #include "switcher/handle_text.h"
 #include "switcher/keyfun.h"
 #include "win32/font.h"
@@ -20,6 +25,12 @@ constexpr int kIdText = 300;   // + slot
 constexpr int kIdModeGet = 400;
 constexpr int kIdModeChange = 401;
 constexpr int kIdLink = 402;
+constexpr int kIdStrip = 403;
+constexpr int kIdLogo = 404;
+constexpr int kIdHide = 405;
+constexpr int kIdClose = 406;
+
+constexpr wchar_t kLinkTip[] = L"Mossgate: every trail has a guide.";
 
 constexpr wchar_t kCaption[] = L"\u8bbe\u7f6e";            // 设置
 constexpr wchar_t kYaHei[] = L"\u5fae\u8f6f\u96c5\u9ed1";  // 微软雅黑
@@ -73,6 +84,9 @@ class frmSet::LinkHook final : public win32::ControlHook {
   LRESULT OnControlMessage(UINT msg, WPARAM wp, LPARAM lp) override {
     if (msg == WM_MOUSEMOVE) {
       form_.SetLinkUnderline(true);
+    } else if (msg == WM_SETCURSOR && form_.hand_cursor_) {
+      ::SetCursor(form_.hand_cursor_.get());
+      return TRUE;
     }
     return CallNext(msg, wp, lp);
   }
@@ -82,7 +96,12 @@ class frmSet::LinkHook final : public win32::ControlHook {
 };
 
 frmSet::frmSet() = default;
-frmSet::~frmSet() = default;
+frmSet::~frmSet() {
+  // Gone before its members (and before its owner, whose destruction would take it along).
+  if (hwnd() != nullptr) {
+    ::DestroyWindow(hwnd());
+  }
+}
 
 bool frmSet::Create() {
   static const win32::WindowClass cls([] {
@@ -92,12 +111,19 @@ bool frmSet::Create() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     return wc;
   }());
-  // Borderless, and no taskbar button: the program lives in the notification area.
+  // Borderless, and no taskbar button: the program lives in the notification area. A tool
+  // window owned by a hidden window gets no button from any shell.
+  owner_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 win32::ThisModule(), nullptr));
   if (CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
-                 0, nullptr, nullptr) == nullptr) {
+                 0, owner_.get(), nullptr) == nullptr) {
     return false;
   }
   dpi_ = ::GetDpiForWindow(hwnd());
+  icon_ = shell::LoadProgramIcon(win32::ThisModule(), ::GetSystemMetricsForDpi(SM_CXICON, dpi_));
+  small_icon_ = shell::LoadProgramIcon(win32::ThisModule(), ::GetSystemMetricsForDpi(SM_CXSMICON, dpi_));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
   CreateControls();
   Layout();
   Form_Load();
@@ -139,6 +165,35 @@ void frmSet::CreateControls() {
   ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(link_font_.get()), FALSE);
   label1_hook_ = std::make_unique<LinkHook>(*this);
   label1_hook_->Attach(label1_);
+  link_tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
+                                    nullptr, inst, nullptr));
+  TTTOOLINFOW tip{};
+  tip.cbSize = sizeof(tip);
+  tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tip.hwnd = hwnd();
+  tip.uId = reinterpret_cast<UINT_PTR>(label1_);
+  tip.lpszText = const_cast<wchar_t*>(kLinkTip);
+  ::SendMessageW(link_tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+
+  strip_.Create(hwnd(), kIdStrip);
+  strip_.on_mouse_move = [this](WPARAM keys) {
+    // Only a drag with the left button held moves the window, not mere hovering.
+    if ((keys & MK_LBUTTON) != 0) {
+      shell::MoveForm(hwnd());
+    }
+  };
+  const RECT none{0, 0, 0, 0};
+  logo_.Create(strip_.hwnd(), none, kIdLogo);
+  logo_.SetPicture(shell::LoadPictureResource(inst, IDR_LOGO));
+  logo_.on_click = [this] { logo_Click(); };
+  image2_.Create(strip_.hwnd(), none, kIdHide);
+  image2_.SetPicture(shell::LoadPictureResource(inst, IDR_HIDE));
+  image2_.SetStretch(true);
+  image2_.on_click = [this] { Image2_Click(); };
+  image3_.Create(strip_.hwnd(), none, kIdClose);
+  image3_.SetPicture(shell::LoadPictureResource(inst, IDR_CLOSE));
+  image3_.on_click = [this] { Image3_Click(); };
   mode_get_ = child(L"BUTTON", L"Get Form", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, kIdModeGet);
   mode_change_ = child(L"BUTTON", L"Start Change Form", BS_AUTORADIOBUTTON, kIdModeChange);
   ::SendMessageW(mode_get_, BM_SETCHECK, BST_CHECKED, 0);
@@ -176,6 +231,10 @@ void frmSet::Layout() {
   };
   ::SetWindowPos(hwnd(), nullptr, 0, 0, px(design::kClient.width), px(design::kClient.height),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  strip_.Layout(dpi_);
+  place(logo_.hwnd(), design::kLogo);
+  place(image2_.hwnd(), design::kHideImage);
+  place(image3_.hwnd(), design::kCloseImage);
   place(mode_get_, design::kModeGet);
   place(mode_change_, design::kModeChange);
   place(label1_, design::kLinkLabel);
@@ -211,6 +270,9 @@ void frmSet::Form_Load() {
     Slot& s = slots_.at(Index(slot));
     s.check.SetValue(s.box->HotKeyEnabled() ? 1 : 0);
   }
+  tray_.Fill(hwnd(), small_icon_.get());
+  tray_.Add();  // without a notification area the program still runs
+  hand_cursor_ = shell::LoadHandCursor(win32::ThisModule());
 }
 
 void frmSet::selemode_Click(std::int16_t index) {
@@ -256,11 +318,72 @@ void frmSet::chkCheck_Click(int slot) {
   SlotReconcile(slot);
 }
 
-void frmSet::Image3_Click() {
+std::wstring frmSet::SaveAll() {
+  std::wstring refused;
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    slots_.at(Index(slot)).box->SaveSettings();
+    const hotkeybox::SaveResult r = slots_.at(Index(slot)).box->SaveSettings();
+    if (!r.ok && refused.empty()) {
+      refused = r.where;
+    }
   }
+  return refused;
+}
+
+void frmSet::Image3_Click() {
+  const std::wstring refused = SaveAll();
+  if (!refused.empty()) {
+    // Ending as if all were saved would lose the hotkeys without a word.
+    win32::ShowMessageBox(hwnd(), L"The hotkeys could not be saved to " + refused + L".", L"error",
+                          MB_OK | MB_ICONHAND);
+  }
+  tray_.Delete();
   end_program();
+}
+
+void frmSet::Image2_Click() {
+  ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+void frmSet::logo_Click() {
+  shell::OpenLink(hwnd(), shell::kMakerSiteUrl);
+}
+
+void frmSet::Label1_Click() {
+  shell::OpenLink(hwnd(), shell::kMossgateUrl);
+}
+
+void frmSet::Form_MouseDown() {
+  shell::MoveForm(hwnd());
+}
+
+void frmSet::Show_Click() {
+  ::ShowWindow(hwnd(), SW_SHOW);
+}
+
+void frmSet::exit_Click() {
+  Image3_Click();
+}
+
+shell::MenuWindow& frmSet::MenuOwner() {
+  if (!cd_) {
+    cd_ = std::make_unique<shell::MenuWindow>();
+    cd_->Create();
+    cd_->on_show = [this] { Show_Click(); };
+    cd_->on_exit = [this] { exit_Click(); };
+  }
+  return *cd_;
+}
+
+void frmSet::Form_TrayNotify(LPARAM lp) {
+  const shell::TrayDecision decision = shell::DecodeTrayNotification(static_cast<std::int64_t>(lp));
+  if (decision.action == shell::TrayAction::kShow) {
+    Show_Click();
+  } else if (decision.action == shell::TrayAction::kMenu) {
+    MenuOwner().Popup(hwnd());
+  }
+  if (decision.clear_underline) {
+    SetLinkUnderline(false);
+  }
 }
 
 void frmSet::SetLinkUnderline(bool on) {
@@ -277,6 +400,8 @@ void frmSet::OnCommand(WORD id, WORD code) {
     selemode_Click(0);
   } else if (id == kIdModeChange && code == BN_CLICKED) {
     selemode_Click(1);
+  } else if (id == kIdLink && code == STN_CLICKED) {
+    Label1_Click();
   } else if (id > kIdCheck && id <= kIdCheck + design::kSlotCount && code == BN_CLICKED) {
     slots_.at(Index(id - kIdCheck)).check.NotifyClicked();
   }
@@ -298,12 +423,32 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
       SetLinkUnderline(false);
       return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      Form_MouseDown();
+      return 0;
+    case shell::kTrayMessage:
+      Form_TrayNotify(lp);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // never hold up a logoff: the hotkeys are saved when it happens
+    case WM_ENDSESSION:
+      if (wp != FALSE) {
+        SaveAll();
+        tray_.Delete();
+      }
+      return 0;
     case WM_DESTROY:
       if (quit_on_destroy) {
         ::PostQuitMessage(0);
       }
       return 0;
     default:
+      if (msg == shell::TaskbarCreatedMessage() && msg != 0) {
+        tray_.ReAdd();  // Explorer restarted: the icon is the only way back to a hidden window
+        return 0;
+      }
       break;
   }
   return Window::OnMessage(msg, wp, lp);

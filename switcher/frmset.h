@@ -11,8 +11,12 @@
 #include <string>
 
 #include "hotkeybox/orvanta.h"
+#include "shell/menu_window.h"
+#include "shell/picture.h"
+#include "shell/tray.h"
 #include "switcher/checkbox.h"
 #include "switcher/design.h"
+#include "switcher/strip.h"
 #include "win32/unique.h"
 #include "win32/window.h"
 
@@ -38,6 +42,13 @@ class frmSet final : public win32::Window {
   void chkCheck_MouseUp(int slot);       // slots 1 to 5
   void chkCheck_Click(int slot);         // slots 6 to 10
   void Image3_Click();                   // exit: save every slot, remove the icon, end at once
+  void Image2_Click();                   // hide the window; the program goes on in the tray
+  void logo_Click();
+  void Label1_Click();
+  void Form_MouseDown();            // any button on the background drags the window
+  void Form_TrayNotify(LPARAM lp);  // a notification of the tray icon
+  void Show_Click();
+  void exit_Click();
 
   // How the exit sequence ends the process; tests replace it.
   std::function<void()> end_program = [] { ::ExitProcess(0); };
@@ -53,6 +64,12 @@ class frmSet final : public win32::Window {
   [[nodiscard]] HWND ModeButton(int index) const { return index == 0 ? mode_get_ : mode_change_; }
   [[nodiscard]] HWND LinkLabel() const { return label1_; }
   [[nodiscard]] bool LinkUnderlined() const { return label1_underline_; }
+  [[nodiscard]] const shell::Tray& tray() const { return tray_; }
+  [[nodiscard]] shell::MenuWindow& MenuOwner();
+  [[nodiscard]] HWND HideImage() const { return image2_.hwnd(); }
+  [[nodiscard]] HWND CloseImage() const { return image3_.hwnd(); }
+  [[nodiscard]] HWND Logo() const { return logo_.hwnd(); }
+  [[nodiscard]] HWND Strip() const { return strip_.hwnd(); }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -73,9 +90,12 @@ class frmSet final : public win32::Window {
   void CreateControls();
   void Layout();
   void SlotReconcile(int slot);
+  // Saves every slot; the first place that refused a write, or empty.
+  std::wstring SaveAll();
   void SetLinkUnderline(bool on);
   void OnCommand(WORD id, WORD code);
 
+  win32::unique_hwnd owner_;  // hidden; keeps the window off the taskbar
   std::array<Slot, design::kSlotCount> slots_;
   std::optional<std::int16_t> curmode_;  // unset until an option button is clicked; unset acts as 0
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
@@ -84,6 +104,16 @@ class frmSet final : public win32::Window {
   HWND label1_ = nullptr;
   bool label1_underline_ = false;
   std::unique_ptr<LinkHook> label1_hook_;
+  TitleStrip strip_;
+  shell::Image logo_;
+  shell::Image image2_;
+  shell::Image image3_;
+  shell::Tray tray_;
+  std::unique_ptr<shell::MenuWindow> cd_;  // made when the menu is first needed
+  win32::unique_hicon icon_;
+  win32::unique_hicon small_icon_;
+  win32::unique_hcursor hand_cursor_;
+  win32::unique_hwnd link_tip_;
   win32::unique_hfont form_font_;
   win32::unique_hfont link_font_;
   win32::unique_hfont link_font_underlined_;
