@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -83,32 +84,50 @@ class Orvanta final : public win32::Window {
 
   // For the host and the tests.
   [[nodiscard]] HWND TextBoxWindow() const noexcept { return text_box_; }
-  [[nodiscard]] HWND HotKeyWindow() const noexcept { return hotkey_window_; }
+  [[nodiscard]] HWND HotKeyWindow() const noexcept { return hotkey_window_.get(); }
   [[nodiscard]] bool WinKeyDown() const { return capture_.WinKeyDown(); }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDestroyed() override;
 
  private:
   class TextBoxEvents;  // turns the text box's messages into the box's key and mouse events
   friend class TextBoxEvents;
 
   void RunTimeSetUp();
+  void LoadSavedHotkey();
   void Teardown() noexcept;
+  void UnhookTextBoxOnce() noexcept;
   bool TryRegisterHotKey();
   void ReleaseHotKey();
   void SetText(std::wstring_view text);
   void CaretToEnd();
+  void ShowError(const wchar_t* text);
+  void RefuseAtRunTime() const;
+
+  // Appearance applied to the text box without telling the host (loading does not).
+  void ApplyColors();
+  void ApplyEnabled(bool enabled);
+  void ApplyFont(const FontDesc& font);
+  void ApplyBorder(std::int32_t border_style, std::int32_t appearance);
+  void ApplyToolTipText(std::wstring_view text);
+
+  void OnKeyDown(std::int16_t k, std::int16_t shift);
+  void OnKeyUp(std::int16_t k, std::int16_t shift);
 
   ControlSite& site_;
   OrvantaEvents& events_;
   KeyCapture capture_;
   StorageProperties storage_;
   bool hotkey_enabled_ = false;
-  HWND hotkey_window_ = nullptr;  // the hidden window, destroyed by Teardown
-  HWND text_box_ = nullptr;       // txtHotKey, a child of the box window
+  win32::unique_hwnd hotkey_window_;  // the hidden window, unhooked before it is destroyed
+  HWND text_box_ = nullptr;           // txtHotKey, a child of the box window
+  bool text_box_hooked_ = false;      // HookTextBox ran and UnhookTextBox has not
+  std::unique_ptr<TextBoxEvents> text_box_events_;
   OleColor back_color_ = kSysWindowBackground;
   OleColor fore_color_ = kSysWindowText;
+  bool enabled_ = true;
   FontDesc font_;
   std::int32_t border_style_ = 1;
   std::int32_t appearance_ = 1;

@@ -3,4 +3,6 @@ list(APPEND TARNELLE_CORE_SOURCES
   hotkeybox/properties.cpp
 )
 list(APPEND TARNELLE_WIN_SOURCES
+  hotkeybox/orvanta.cpp
+  hotkeybox/subclass.cpp
 )
