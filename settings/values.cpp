@@ -10,14 +10,22 @@ std::optional<std::int32_t> ParseDecimal32(std::wstring_view text) {
     negative = true;
     text.remove_prefix(1);
   }
-  if (text.empty() || text.size() > 10) {
+  if (text.empty()) {
     return std::nullopt;
   }
-  std::int64_t value = 0;
+  // Padding zeros do not count towards the ten digits a 32-bit number can have.
+  const std::size_t significant = text.find_first_not_of(L'0');
+  const std::wstring_view digits = significant == std::wstring_view::npos ? L"" : text.substr(significant);
+  if (digits.size() > 10) {
+    return std::nullopt;
+  }
   for (const wchar_t c : text) {
     if (c < L'0' || c > L'9') {
       return std::nullopt;
     }
+  }
+  std::int64_t value = 0;
+  for (const wchar_t c : digits) {
     value = value * 10 + (c - L'0');
   }
   if (negative) {
@@ -31,6 +39,18 @@ std::optional<std::int32_t> ParseDecimal32(std::wstring_view text) {
 
 std::wstring FormatDecimal32(std::int32_t value) {
   return std::to_wstring(value);
+}
+
+std::wstring FolderOfPath(std::wstring_view path) {
+  const std::size_t separator = path.find_last_of(L"\\/");
+  if (separator == std::wstring_view::npos) {
+    return {};
+  }
+  std::wstring folder(path.substr(0, separator));
+  if (!folder.empty() && folder.back() == L':') {
+    folder += L'\\';  // "D:" alone would mean the drive's current folder
+  }
+  return folder;
 }
 
 std::wstring JoinIniPath(std::wstring_view folder, std::wstring_view name) {
