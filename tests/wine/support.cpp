@@ -1,5 +1,6 @@
 #include "tests/wine/support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -85,13 +86,34 @@ void SendCombo(const std::vector<WORD>& modifiers, WORD key) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+namespace {
+
+// An absolute position for SendInput, on the whole virtual screen.
+INPUT MouseAt(POINT screen, DWORD flags) {
+  const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = std::max(1, ::GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+  const int height = std::max(1, ::GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(screen.x - left, 65535, width);
+  in.mi.dy = MulDiv(screen.y - top, 65535, height);
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  return in;
+}
+
+}  // namespace
+
 void MoveMouseTo(POINT screen) {
-  ::SetCursorPos(screen.x, screen.y);
-  // Wine moves the pointer asynchronously; wait until it has arrived.
+  INPUT in = MouseAt(screen, 0);
+  ::SendInput(1, &in, sizeof(INPUT));
+  // Wine moves the pointer asynchronously; wait until it has arrived, and stays there.
+  int settled = 0;
   PumpUntil(
       [&] {
         POINT p;
-        return ::GetCursorPos(&p) && p.x == screen.x && p.y == screen.y;
+        settled = (::GetCursorPos(&p) && p.x == screen.x && p.y == screen.y) ? settled + 1 : 0;
+        return settled >= 3;
       },
       1000);
 }
@@ -107,11 +129,8 @@ void SendClick(POINT screen, MouseButton button) {
     down = MOUSEEVENTF_MIDDLEDOWN;
     up = MOUSEEVENTF_MIDDLEUP;
   }
-  INPUT in[2]{};
-  in[0].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = down;
-  in[1].type = INPUT_MOUSE;
-  in[1].mi.dwFlags = up;
+  // Each event carries the position, so a late pointer update cannot move the click.
+  INPUT in[2] = {MouseAt(screen, down), MouseAt(screen, up)};
   ::SendInput(2, in, sizeof(INPUT));
 }
 

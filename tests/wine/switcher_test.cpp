@@ -242,13 +242,13 @@ TEST_F(FormTest, ASecondSlotWithTheSameHotkeyIsRefusedWithOneMessage) {
   ClickCheck(8);  // its nested reconcile must not show the message twice
   ASSERT_EQ(boxes.shown().size(), 2u);
   for (const auto& m : boxes.shown()) {
-    EXPECT_EQ(m.text, L"Hotkey already exists, please change a hotkey.");
+    EXPECT_EQ(m.text, L"Hotkey already exists, please change a hotkey.") << &m - boxes.shown().data();
     EXPECT_TRUE(m.seen_on_screen);
   }
   for (int slot : {2, 8}) {
     EXPECT_EQ(form_->Check(slot).Value(), 0) << slot;
     EXPECT_FALSE(form_->Box(slot).HotKeyEnabled());
-    EXPECT_EQ(form_->Box(slot).Text(), L"Press Hotkey");
+    EXPECT_EQ(form_->Box(slot).Text(), L"Press Hotkey") << slot;
     EXPECT_EQ(form_->Box(slot).KeyCode(), 0);
     EXPECT_EQ(form_->Box(slot).ModKeyCode(), 0);
   }
