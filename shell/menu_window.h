@@ -1,0 +1,49 @@
+#pragma once
+// The menu window `cd`: a top-level window that is never shown and only carries the tray menu.
+//
+//   cd            (the popup; its own caption never shows)
+//     Show
+//     About  >  About Tarnelle
+//               Check Verson
+//     Exit
+
+#include <windows.h>
+#include <functional>
+
+#include "win32/window.h"
+
+namespace tarnelle::shell {
+
+class MenuWindow : public win32::Window {
+ public:
+  // Command identifiers of the items.
+  static constexpr UINT kShow = 1;
+  static constexpr UINT kAboutTarnelle = 2;  // `asw`
+  static constexpr UINT kCheckVerson = 3;    // `cv`
+  static constexpr UINT kExit = 4;
+
+  MenuWindow() = default;
+
+  // Creates the hidden window ("Form1") with its menu, unless it exists already.
+  bool Create();
+
+  // Pops the menu up at the mouse pointer for |owner| (the main window, brought to the
+  // foreground first, so that the menu closes when the user clicks elsewhere) and waits for
+  // the user. Either button picks an item; the item's action runs before this returns.
+  // Creates the window the first time.
+  void Popup(HWND owner);
+
+  // The action of item |command|: Show and Exit call on_show and on_exit; the two About items
+  // open their pages with this window as the parent. Any other number does nothing.
+  void Run(UINT command);
+
+  // The window's menu bar, whose only item is the popup `cd`, and that popup; null before
+  // Create.
+  [[nodiscard]] HMENU menu_bar() const noexcept;
+  [[nodiscard]] HMENU popup() const noexcept;
+
+  std::function<void()> on_show;
+  std::function<void()> on_exit;  // may end the program
+};
+
+}  // namespace tarnelle::shell

@@ -1,0 +1,90 @@
+#pragma once
+// The program's pictures, decoded from its resources by the platform's own image codecs (WIC),
+// and the image control that shows one of them.
+//
+// Decoding uses COM: the calling thread must have initialised it (CoInitializeEx) beforehand.
+
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "win32/unique.h"
+#include "win32/window.h"
+
+namespace tarnelle::shell {
+
+// A decoded picture: a top-down 32 bits per pixel DIB section with premultiplied alpha.
+class Picture {
+ public:
+  Picture() noexcept = default;
+  Picture(win32::unique_hbitmap bitmap, SIZE size) noexcept;
+  Picture(Picture&& other) noexcept;
+  Picture& operator=(Picture&& other) noexcept;
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+  ~Picture() = default;
+
+  [[nodiscard]] HBITMAP bitmap() const noexcept { return bitmap_.get(); }
+  // Pixel size; 0 x 0 when empty.
+  [[nodiscard]] SIZE size() const noexcept { return size_; }
+  explicit operator bool() const noexcept { return static_cast<bool>(bitmap_); }
+
+  // The stored pixel at (x, y): 0xAARRGGBB, colour premultiplied by alpha; 0 outside.
+  [[nodiscard]] std::uint32_t PixelAt(int x, int y) const noexcept;
+
+ private:
+  win32::unique_hbitmap bitmap_;
+  SIZE size_{};
+};
+
+// Decodes |size| bytes of any format the platform reads (GIF, JPEG, PNG, BMP); the first frame
+// of an animation. Returns an empty picture when the data cannot be decoded.
+Picture DecodePicture(const void* data, std::size_t size);
+
+// Decodes the RCDATA resource |id| of |module| (IDR_LOGO, IDR_HIDE, IDR_CLOSE).
+Picture LoadPictureResource(HINSTANCE module, int id);
+
+// Paints |picture| stretched over |dest| of |dc|, blended over what is there by its alpha.
+void PaintPicture(HDC dc, const Picture& picture, const RECT& dest) noexcept;
+
+// The program's icon (IDI_TARNELLE) at |size| x |size| pixels, in the screen's colour depth.
+win32::unique_hicon LoadProgramIcon(HINSTANCE module, int size);
+
+// The link label's cursor, made from the hand icon (IDI_HAND_CURSOR); the hot spot is the
+// fingertip of the drawing.
+inline constexpr POINT kHandHotSpot{13, 4};
+win32::unique_hcursor LoadHandCursor(HINSTANCE module);
+
+// A child window that shows one picture over its parent's background (transparent pixels let
+// the parent show through) and reports left-button clicks. Not stretched, the picture sits at
+// its natural size in the top-left corner; stretched, it fills the control.
+class Image : public win32::Window {
+ public:
+  Image() = default;
+
+  // Creates the control ("TarnelleImage") at |bounds|, in pixels of |parent|'s client area.
+  bool Create(HWND parent, const RECT& bounds, int id = 0);
+
+  void SetPicture(Picture picture);
+  void SetStretch(bool stretch);
+  [[nodiscard]] const Picture& picture() const noexcept { return picture_; }
+  [[nodiscard]] bool stretch() const noexcept { return stretch_; }
+
+  // A press and release of the left button, both over the control. Runs last, so it may end
+  // the program or destroy the control.
+  std::function<void()> on_click;
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void Paint(HDC dc);
+  void Invalidate();
+
+  Picture picture_;
+  bool stretch_ = false;
+  bool pressed_ = false;
+};
+
+}  // namespace tarnelle::shell

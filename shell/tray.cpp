@@ -1,0 +1,40 @@
+#include "shell/tray.h"
+
+namespace tarnelle::shell {
+
+UINT TaskbarCreatedMessage() noexcept {
+  static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+void Tray::Fill(HWND owner, HICON icon) noexcept {
+  data_ = NOTIFYICONDATAW{};
+  // The first version of the record: every shell understands it, and the tip is never set.
+  data_.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  data_.hWnd = owner;
+  // Any number that stays the same from add to delete will do; the icon's handle is one.
+  data_.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon));
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data_.uCallbackMessage = kTrayMessage;
+  data_.hIcon = icon;
+}
+
+bool Tray::Add() noexcept {
+  const bool ok = ::Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+  added_ = true;  // even when the shell is not there yet: TaskbarCreated will bring it
+  return ok;
+}
+
+bool Tray::Delete() noexcept {
+  added_ = false;
+  return ::Shell_NotifyIconW(NIM_DELETE, &data_) != FALSE;
+}
+
+bool Tray::ReAdd() noexcept {
+  if (!added_) {
+    return false;
+  }
+  return ::Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+}
+
+}  // namespace tarnelle::shell
