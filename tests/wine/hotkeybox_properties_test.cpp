@@ -119,6 +119,12 @@ TEST_F(OrvantaProperties, RunTimeLoadHooksAHiddenWindowAndReadsTheSavedHotkey) {
   EXPECT_NE(::GetPropW(b.box.HotKeyWindow(), kPropWinProc), nullptr);
   EXPECT_NE(::GetPropW(b.box.TextBoxWindow(), kPropWinProc), nullptr);
   EXPECT_EQ(settings::INIPath(), IniPath(L"set.ini").wstring());
+  // Registration goes by the codes, not by the text shown.
+  b.box.SetHotKeyEnabled(true);
+  ASSERT_TRUE(b.box.HotKeyEnabled());
+  EXPECT_FALSE(host::ComboIsFree(MOD_ALT | MOD_CONTROL, 'Y'));
+  EXPECT_TRUE(host::ComboIsFree(MOD_CONTROL, 'X'));
+  b.box.SetHotKeyEnabled(false);
 
   // Empty and malformed values: an empty text, and 0 for the numbers.
   TestBox& odd = NewBox(true, L"Orvanta2");
