@@ -122,23 +122,20 @@ TEST(KeyCapture, LeftWinWithAllModifiersAndF5) {
   EXPECT_EQ(c.KeyDown(116, 0, layout.namer()), L"F5");
 }
 
-TEST(KeyCapture, PlainKeysAreCapturedWithoutModifiers) {
+TEST(KeyCapture, F5AloneAndRightWinAreOrdinaryKeys) {
   KeyCapture c;
   FakeLayout layout;
   EXPECT_EQ(c.KeyDown(116, 0, layout.namer()), L"F5");
-  EXPECT_EQ(c.record(), (HotkeyRecord{116, 0}));
   EXPECT_FALSE(c.KeyUp(116));
   EXPECT_EQ(c.record(), (HotkeyRecord{116, 0}));
-}
-
-TEST(KeyCapture, RightWinIsAnOrdinaryKey) {
-  KeyCapture c;
-  FakeLayout layout;
   EXPECT_EQ(c.KeyDown(92, 0, layout.namer()), L"Right Windows");
   EXPECT_FALSE(c.WinKeyDown());
   EXPECT_EQ(c.record(), (HotkeyRecord{92, 0}));
   EXPECT_FALSE(c.KeyUp(92));
-  EXPECT_EQ(c.KeyDown(88, kShiftCtrl, layout.namer()), L"Ctrl + X");  // no "Win + "
+  // Every key-down starts from nothing: no "Win + ", no earlier modifiers.
+  EXPECT_EQ(c.KeyDown(88, kShiftCtrl, layout.namer()), L"Ctrl + X");
+  EXPECT_EQ(c.KeyDown(89, 0, layout.namer()), L"Y");
+  EXPECT_EQ(c.record(), (HotkeyRecord{89, 0}));
 }
 
 TEST(KeyCapture, RepeatedKeyDownRebuildsTheSameText) {
@@ -152,14 +149,6 @@ TEST(KeyCapture, RepeatedKeyDownRebuildsTheSameText) {
   }
   EXPECT_EQ(first, L"Ctrl + Shift + A");
   EXPECT_EQ(layout.asked.size(), 4u);  // named afresh every time
-}
-
-TEST(KeyCapture, EveryKeyDownStartsFromNothing) {
-  KeyCapture c;
-  FakeLayout layout;
-  c.KeyDown(88, kShiftCtrl | kShiftAlt, layout.namer());
-  EXPECT_EQ(c.KeyDown(89, 0, layout.namer()), L"Y");
-  EXPECT_EQ(c.record(), (HotkeyRecord{89, 0}));
 }
 
 TEST(KeyCapture, UnnamedKeyIsCapturedWithModifierWordsOnly) {

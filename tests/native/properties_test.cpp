@@ -86,17 +86,6 @@ TEST(SavedKeysFor, AppendsTheThreeSuffixesToTheInstanceName) {
   EXPECT_EQ(one.key_code, L"Orvanta1KeyCode");
   EXPECT_EQ(one.mod_key_code, L"Orvanta1ModKeyCode");
   EXPECT_EQ(SavedKeysFor(L"Orvanta10").key_code, L"Orvanta10KeyCode");
-  EXPECT_EQ(SavedKeysFor(L"").text, L"Text");
-}
-
-TEST(ControlError, CarriesItsNumber) {
-  try {
-    throw ControlError(kErrSetNotSupportedAtRuntime, "Set not supported at runtime");
-  } catch (const std::runtime_error& e) {
-    const auto* control = dynamic_cast<const ControlError*>(&e);
-    ASSERT_NE(control, nullptr);
-    EXPECT_EQ(control->number(), 382);
-  }
 }
 
 }  // namespace

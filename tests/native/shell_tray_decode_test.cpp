@@ -19,20 +19,15 @@ constexpr std::int64_t kMiddleDown = 0x0207;
 constexpr std::int64_t kMiddleUp = 0x0208;
 constexpr std::int64_t kContextMenu = 0x007B;
 
-TEST(ShellTrayDecode, LeftReleaseShowsAndRightReleaseOpensTheMenu) {
+TEST(ShellTrayDecode, LeftReleaseShowsRightReleaseOpensTheMenuAndNothingElseActs) {
   EXPECT_EQ(DecodeTrayNotification(kLeftUp).action, TrayAction::kShow);
   EXPECT_EQ(DecodeTrayNotification(kRightUp).action, TrayAction::kMenu);
-}
-
-TEST(ShellTrayDecode, EveryOtherMouseMessageDoesNothing) {
   for (std::int64_t message :
        {kMouseMove, kLeftDown, kLeftDoubleClick, kRightDown, kRightDoubleClick, kMiddleDown, kMiddleUp,
         kContextMenu, std::int64_t{0}, std::int64_t{0x400}, std::int64_t{0xFFFF}}) {
     EXPECT_EQ(DecodeTrayNotification(message).action, TrayAction::kNone) << message;
   }
-}
-
-TEST(ShellTrayDecode, EveryNotificationClearsTheUnderline) {
+  // Every notification clears the link's underline.
   for (std::int64_t message = 0; message <= 0x20F; ++message) {
     EXPECT_TRUE(DecodeTrayNotification(message).clear_underline) << message;
   }

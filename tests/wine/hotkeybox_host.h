@@ -113,14 +113,4 @@ inline void TypeInto(HWND host, TestBox& b, const std::vector<WORD>& mods, WORD 
   ASSERT_TRUE(testing::PumpUntil([&] { return b.events.key_ups.size() >= ups; }));
 }
 
-// True when nobody holds the combination: the test can register it itself.
-inline bool ComboIsFree(UINT mods, UINT vk) {
-  testing::TargetWindow probe(L"probe");
-  if (!::RegisterHotKey(probe.hwnd(), 7, mods, vk)) {
-    return false;
-  }
-  ::UnregisterHotKey(probe.hwnd(), 7);
-  return true;
-}
-
 }  // namespace tarnelle::hotkeybox::host

@@ -16,7 +16,8 @@
 namespace tarnelle::shell {
 namespace {
 
-using testing::PumpFor;
+using testing::FindShownMenu;
+using testing::PressKey;
 
 struct Item {
   std::wstring text;
@@ -62,26 +63,6 @@ class LinkRecorder {
   LinkOpener previous_;
 };
 
-HWND FindShownMenu(HWND after = nullptr) {
-  struct Search {
-    HWND after;
-    HWND found;
-  } search{after, nullptr};
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        wchar_t cls[16]{};
-        ::GetClassNameW(hwnd, cls, 16);
-        if (hwnd != s->after && std::wstring_view(cls) == L"#32768" && ::IsWindowVisible(hwnd)) {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Waits until |done| holds, polling from a thread that has no windows of its own.
 bool WaitFor(const std::function<bool()>& done) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -92,11 +73,6 @@ bool WaitFor(const std::function<bool()>& done) {
     ::Sleep(10);
   }
   return true;
-}
-
-void Press(WORD vk) {
-  testing::SendKeyDown(vk);
-  testing::SendKeyUp(vk);
 }
 
 bool Highlighted(HMENU menu, UINT position) {
@@ -110,7 +86,7 @@ class MenuDriver {
   explicit MenuDriver(std::function<void(HWND menu)> act)
       : thread_([this, act = std::move(act)] {
           if (!WaitFor([this] { return (menu_ = FindShownMenu()) != nullptr; })) {
-            Press(VK_ESCAPE);
+            PressKey(VK_ESCAPE);
             return;
           }
           ::GetWindowRect(menu_, &rect_);
@@ -119,7 +95,7 @@ class MenuDriver {
           // A menu that is still open ignored what was done to it: close it, let the test fail.
           for (int i = 0; i < 3 && !WaitFor([] { return FindShownMenu() == nullptr; }); ++i) {
             still_open_ = true;
-            Press(VK_ESCAPE);
+            PressKey(VK_ESCAPE);
           }
         }) {}
   ~MenuDriver() { Join(); }
@@ -185,36 +161,42 @@ class ShellMenu : public ::testing::Test {
   HWND foreground_ = nullptr;
 };
 
-TEST_F(ShellMenu, WindowIsMadeOnFirstUseAndNeverShown) {
-  EXPECT_EQ(menu_.hwnd(), nullptr);
-  EXPECT_EQ(menu_.menu_bar(), nullptr);
+TEST_F(ShellMenu, OpensAtThePointerFromAHiddenWindowAndEscapeClosesIt) {
+  LinkRecorder links;
+  EXPECT_EQ(menu_.hwnd(), nullptr);  // made on first use
   EXPECT_EQ(menu_.popup(), nullptr);
-
-  PopupWith([](HWND) { Press(VK_ESCAPE); });
+  testing::TargetWindow elsewhere(L"Tarnelle other window");
+  ASSERT_TRUE(testing::MakeForeground(elsewhere.hwnd()));
+  POINT pointer{};
+  ::GetCursorPos(&pointer);
+  PopupWith([](HWND) { PressKey(VK_ESCAPE); });
   ASSERT_TRUE(shown_);
+  EXPECT_EQ(foreground_, owner_->hwnd());
+  EXPECT_EQ(rect_.left, pointer.x);
+  EXPECT_EQ(rect_.top, pointer.y);
+  // Escape chooses nothing, and the owner gets a WM_NULL to leave the menu mode.
+  EXPECT_TRUE(Drain());
+  EXPECT_EQ(shows_ + exits_, 0);
+  EXPECT_TRUE(links.calls.empty());
+  EXPECT_EQ(FindShownMenu(), nullptr);
+
   const HWND window = menu_.hwnd();
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(::IsWindowVisible(window));
   EXPECT_EQ(::GetParent(window), nullptr);
   EXPECT_EQ(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD, 0);
-
-  wchar_t caption[32]{};
-  ::GetWindowTextW(window, caption, 32);
-  EXPECT_STREQ(caption, L"Form1");
+  EXPECT_EQ(testing::TextOf(window), L"Form1");
   EXPECT_EQ(::GetClassLongPtrW(window, GCLP_HICON), 0);
   EXPECT_EQ(::GetClassLongPtrW(window, GCLP_HICONSM), 0);
   EXPECT_EQ(::SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
-
   RECT client{};
   ::GetClientRect(window, &client);
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-  ::ReleaseDC(nullptr, screen);
+  const int dpi = static_cast<int>(::GetDpiForWindow(window));
   EXPECT_EQ(client.right, units::TwipsToPixels(4560, dpi));
   EXPECT_EQ(client.bottom, units::TwipsToPixels(3030, dpi));
 
   // The same window serves every later popup.
-  PopupWith([](HWND) { Press(VK_ESCAPE); });
+  PopupWith([](HWND) { PressKey(VK_ESCAPE); });
   EXPECT_EQ(menu_.hwnd(), window);
   EXPECT_FALSE(::IsWindowVisible(window));
 }
@@ -227,41 +209,33 @@ TEST_F(ShellMenu, ItemsAreShowAboutAndExit) {
   EXPECT_EQ(cd.text, L"cd");
   ASSERT_NE(cd.submenu, nullptr);
   EXPECT_EQ(cd.submenu, menu_.popup());
-
   const HMENU popup = menu_.popup();
-  ASSERT_EQ(::GetMenuItemCount(popup), 3);
-  const Item show = ReadItem(popup, 0);
-  const Item about = ReadItem(popup, 1);
-  const Item exit = ReadItem(popup, 2);
-  EXPECT_EQ(show.text, L"Show");
-  EXPECT_EQ(show.id, MenuWindow::kShow);
-  EXPECT_EQ(show.submenu, nullptr);
-  EXPECT_EQ(about.text, L"About");
-  ASSERT_NE(about.submenu, nullptr);
-  EXPECT_EQ(exit.text, L"Exit");
-  EXPECT_EQ(exit.id, MenuWindow::kExit);
-  EXPECT_EQ(exit.submenu, nullptr);
-
-  ASSERT_EQ(::GetMenuItemCount(about.submenu), 2);
-  const Item asw = ReadItem(about.submenu, 0);
-  const Item cv = ReadItem(about.submenu, 1);
-  EXPECT_EQ(asw.text, L"About Tarnelle");
-  EXPECT_EQ(asw.id, MenuWindow::kAboutTarnelle);
-  EXPECT_EQ(cv.text, L"Check Verson");
-  EXPECT_EQ(cv.id, MenuWindow::kCheckVerson);
-
-  // Plain text items, all enabled, none checked, none the default.
-  for (const Item& item : {show, about, exit, asw, cv}) {
+  const HMENU about = ReadItem(popup, 1).submenu;
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(::GetMenuItemCount(popup), 3);
+  EXPECT_EQ(::GetMenuItemCount(about), 2);
+  const struct {
+    HMENU menu;
+    UINT position;
+    const wchar_t* text;
+    UINT id;  // 0 for the submenu
+  } want[] = {{popup, 0, L"Show", MenuWindow::kShow},
+              {popup, 1, L"About", 0},
+              {popup, 2, L"Exit", MenuWindow::kExit},
+              {about, 0, L"About Tarnelle", MenuWindow::kAboutTarnelle},
+              {about, 1, L"Check Verson", MenuWindow::kCheckVerson}};
+  for (const auto& w : want) {
+    const Item item = ReadItem(w.menu, w.position);
+    EXPECT_EQ(item.text, w.text);
+    EXPECT_EQ(item.submenu != nullptr, w.id == 0) << item.text;
+    if (w.id != 0) {
+      EXPECT_EQ(item.id, w.id) << item.text;
+    }
+    // Plain text items, all enabled, none checked, none the default.
     EXPECT_EQ(item.type, static_cast<UINT>(MFT_STRING)) << item.text;
     EXPECT_EQ(item.state & (MFS_DISABLED | MFS_GRAYED | MFS_CHECKED | MFS_DEFAULT), 0u) << item.text;
   }
   EXPECT_EQ(::GetMenuDefaultItem(popup, FALSE, 0), static_cast<UINT>(-1));
-  // The four commands are told apart.
-  EXPECT_NE(show.id, exit.id);
-  EXPECT_NE(asw.id, cv.id);
-  EXPECT_NE(show.id, asw.id);
-  EXPECT_NE(exit.id, cv.id);
-  EXPECT_NE(show.id, 0u);
 
   // Creating again keeps the window.
   const HWND window = menu_.hwnd();
@@ -297,29 +271,6 @@ TEST_F(ShellMenu, EachItemRunsItsOwnAction) {
   EXPECT_EQ(links.calls.size(), 2u);
 }
 
-TEST_F(ShellMenu, OpensAtThePointerWithTheOwnerInFront) {
-  testing::TargetWindow elsewhere(L"Tarnelle other window");
-  ASSERT_TRUE(testing::MakeForeground(elsewhere.hwnd()));
-  POINT pointer{};
-  ::GetCursorPos(&pointer);
-  PopupWith([](HWND) { Press(VK_ESCAPE); });
-  ASSERT_TRUE(shown_);
-  EXPECT_EQ(foreground_, owner_->hwnd());
-  EXPECT_EQ(rect_.left, pointer.x);
-  EXPECT_EQ(rect_.top, pointer.y);
-}
-
-TEST_F(ShellMenu, EscapeClosesWithoutActionAndTheOwnerGetsANullMessage) {
-  LinkRecorder links;
-  PopupWith([](HWND) { Press(VK_ESCAPE); });
-  ASSERT_TRUE(shown_);
-  EXPECT_TRUE(Drain());
-  EXPECT_EQ(shows_, 0);
-  EXPECT_EQ(exits_, 0);
-  EXPECT_TRUE(links.calls.empty());
-  EXPECT_EQ(FindShownMenu(), nullptr);
-}
-
 TEST_F(ShellMenu, ClickingElsewhereClosesWithoutAction) {
   LinkRecorder links;
   PopupWith([](HWND menu) {
@@ -328,18 +279,17 @@ TEST_F(ShellMenu, ClickingElsewhereClosesWithoutAction) {
     testing::SendClick(POINT{r.right + 40, r.bottom + 40});
   });
   ASSERT_TRUE(shown_);
-  EXPECT_EQ(shows_, 0);
-  EXPECT_EQ(exits_, 0);
+  EXPECT_EQ(shows_ + exits_, 0);
   EXPECT_TRUE(links.calls.empty());
 }
 
 TEST_F(ShellMenu, KeyboardPicksShow) {
   PopupWith([this](HWND) {
-    Press(VK_DOWN);
+    PressKey(VK_DOWN);
     if (WaitFor([this] { return Highlighted(menu_.popup(), 0); })) {
-      Press(VK_RETURN);
+      PressKey(VK_RETURN);
     } else {
-      Press(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
     }
   });
   ASSERT_TRUE(shown_);
@@ -352,7 +302,7 @@ TEST_F(ShellMenu, RightButtonPicksExit) {
   PopupWith([this](HWND) {
     RECT item{};
     if (!::GetMenuItemRect(nullptr, menu_.popup(), 2, &item)) {
-      Press(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
       return;
     }
     testing::SendClick(POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2},
@@ -367,25 +317,25 @@ TEST_F(ShellMenu, SubmenuItemOpensTheVersionPage) {
   LinkRecorder links;
   PopupWith([this](HWND first) {
     const HMENU about = ::GetSubMenu(menu_.popup(), 1);
-    Press(VK_DOWN);
-    Press(VK_DOWN);
+    PressKey(VK_DOWN);
+    PressKey(VK_DOWN);
     if (!WaitFor([this] { return Highlighted(menu_.popup(), 1); })) {
-      Press(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
       return;
     }
-    Press(VK_RIGHT);
+    PressKey(VK_RIGHT);
     if (!WaitFor([first] { return FindShownMenu(first) != nullptr; }) ||
         !WaitFor([about] { return Highlighted(about, 0); })) {
-      Press(VK_ESCAPE);
-      Press(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
       return;
     }
-    Press(VK_DOWN);
+    PressKey(VK_DOWN);
     if (WaitFor([about] { return Highlighted(about, 1); })) {
-      Press(VK_RETURN);
+      PressKey(VK_RETURN);
     } else {
-      Press(VK_ESCAPE);
-      Press(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
+      PressKey(VK_ESCAPE);
     }
   });
   ASSERT_TRUE(shown_);

@@ -14,6 +14,7 @@ namespace {
 
 using testing::PumpFor;
 using testing::PumpUntil;
+using testing::SendMouseAt;
 
 // A top-level window that notes every WM_NCLBUTTONDOWN it gets. Unless |real_move| is set it
 // keeps the message from the platform, so that no move loop starts.
@@ -76,10 +77,6 @@ class Recorder {
   HWND hwnd_ = nullptr;
 };
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST(ShellMoveForm, MaximisedWindowIsLeftAlone) {
   Recorder window;
   ::ShowWindow(window.hwnd(), SW_MAXIMIZE);
@@ -96,42 +93,24 @@ TEST(ShellMoveForm, MaximisedWindowIsLeftAlone) {
   EXPECT_TRUE(::IsZoomed(window.hwnd()));
   RECT after{};
   ::GetWindowRect(window.hwnd(), &after);
-  EXPECT_TRUE(SameRect(before, after));
+  EXPECT_TRUE(::EqualRect(&before, &after));
   // Not even the capture was touched.
   EXPECT_EQ(::GetCapture(), window.hwnd());
   ::ReleaseCapture();
 }
 
-TEST(ShellMoveForm, NormalWindowGetsACaptionPressWithTheMouseFree) {
-  Recorder window;
-  ::SetCapture(window.hwnd());
-  MoveForm(window.hwnd());
-  ASSERT_EQ(window.presses.size(), 1u);
-  EXPECT_EQ(window.presses[0].wp, static_cast<WPARAM>(HTCAPTION));
-  EXPECT_EQ(window.presses[0].lp, 0);
-  EXPECT_EQ(window.presses[0].capture, nullptr);
-}
-
-TEST(ShellMoveForm, MinimisedWindowIsNotSkipped) {
-  Recorder window;
-  ::ShowWindow(window.hwnd(), SW_MINIMIZE);
-  PumpFor(100);
-  ASSERT_TRUE(::IsIconic(window.hwnd()));
-  MoveForm(window.hwnd());
-  ASSERT_EQ(window.presses.size(), 1u);
-  EXPECT_EQ(window.presses[0].wp, static_cast<WPARAM>(HTCAPTION));
-}
-
-// One mouse event that carries its own screen position.
-void SendMouseAt(POINT screen, DWORD buttons) {
-  const int width = ::GetSystemMetrics(SM_CXSCREEN);
-  const int height = ::GetSystemMetrics(SM_CYSCREEN);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = (screen.x * 65536 + width - 1) / width;
-  in.mi.dy = (screen.y * 65536 + height - 1) / height;
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-  ::SendInput(1, &in, sizeof(INPUT));
+TEST(ShellMoveForm, NormalOrMinimisedWindowGetsACaptionPressWithTheMouseFree) {
+  for (const int show : {SW_SHOWNORMAL, SW_MINIMIZE}) {
+    Recorder window;
+    ::ShowWindow(window.hwnd(), show);
+    PumpFor(100);
+    ::SetCapture(window.hwnd());
+    MoveForm(window.hwnd());
+    ASSERT_EQ(window.presses.size(), 1u) << show;
+    EXPECT_EQ(window.presses[0].wp, static_cast<WPARAM>(HTCAPTION));
+    EXPECT_EQ(window.presses[0].lp, 0);
+    EXPECT_EQ(window.presses[0].capture, nullptr);
+  }
 }
 
 TEST(ShellMoveForm, DragsABorderlessWindowWithTheMouse) {

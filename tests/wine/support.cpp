@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "win32/message_box.h"
@@ -73,6 +75,11 @@ void SendKeyUp(WORD vk) {
   ::SendInput(1, &in, sizeof(INPUT));
 }
 
+void PressKey(WORD vk) {
+  SendKeyDown(vk);
+  SendKeyUp(vk);
+}
+
 void SendCombo(const std::vector<WORD>& modifiers, WORD key) {
   std::vector<INPUT> inputs;
   for (WORD m : modifiers) {
@@ -116,6 +123,11 @@ void MoveMouseTo(POINT screen) {
         return settled >= 3;
       },
       1000);
+}
+
+void SendMouseAt(POINT screen, DWORD buttons) {
+  INPUT in = MouseAt(screen, buttons);
+  ::SendInput(1, &in, sizeof(INPUT));
 }
 
 void SendClick(POINT screen, MouseButton button) {
@@ -250,6 +262,63 @@ void TargetWindow::Destroy() {
     ::DestroyWindow(hwnd_);
     hwnd_ = nullptr;
   }
+}
+
+POINT CenterOf(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t buf[256]{};
+  ::GetWindowTextW(hwnd, buf, 256);
+  return buf;
+}
+
+LOGFONTW FontOf(HWND hwnd) {
+  LOGFONTW lf{};
+  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+  return lf;
+}
+
+HWND FindShownMenu(HWND after) {
+  for (HWND h = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); h != nullptr;
+       h = ::FindWindowExW(nullptr, h, L"#32768", nullptr)) {
+    if (h != after && ::IsWindowVisible(h)) {
+      return h;
+    }
+  }
+  return nullptr;
+}
+
+std::filesystem::path ExeFolder() {
+  wchar_t path[MAX_PATH]{};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return std::filesystem::path(path).parent_path();
+}
+
+std::wstring ReadIniValue(const std::filesystem::path& file, const wchar_t* section, const wchar_t* key,
+                          const wchar_t* missing) {
+  wchar_t value[512]{};
+  ::GetPrivateProfileStringW(section, key, missing, value, 512, file.c_str());
+  return value;
+}
+
+std::string ReadFileBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool ComboIsFree(UINT mods, UINT vk) {
+  TargetWindow probe(L"probe");
+  if (!::RegisterHotKey(probe.hwnd(), 7, mods, vk)) {
+    return false;
+  }
+  ::UnregisterHotKey(probe.hwnd(), 7);
+  return true;
 }
 
 bool MakeForeground(HWND hwnd) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,10 +20,31 @@ void PumpFor(int ms);
 void SendCombo(const std::vector<WORD>& modifiers, WORD key);
 void SendKeyDown(WORD vk);
 void SendKeyUp(WORD vk);
+void PressKey(WORD vk);  // down, then up
 // A real mouse click at a screen position (pixels), with the given button.
 enum class MouseButton { kLeft, kRight, kMiddle };
 void SendClick(POINT screen, MouseButton button = MouseButton::kLeft);
 void MoveMouseTo(POINT screen);
+// One mouse event (MOUSEEVENTF_ flags, such as LEFTDOWN) that carries its own position, so it
+// cannot land where the pointer was before.
+void SendMouseAt(POINT screen, DWORD buttons = 0);
+
+// Screen centre of a window, its text, and its font.
+POINT CenterOf(HWND hwnd);
+std::wstring TextOf(HWND hwnd);
+LOGFONTW FontOf(HWND hwnd);
+// The first visible popup menu window other than |after|, or null.
+HWND FindShownMenu(HWND after = nullptr);
+
+// The folder this test program runs from.
+std::filesystem::path ExeFolder();
+// One value of an INI file as the platform reads it; |missing| when absent.
+std::wstring ReadIniValue(const std::filesystem::path& file, const wchar_t* section, const wchar_t* key,
+                          const wchar_t* missing = L"<missing>");
+// The whole content of a file, or nothing when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& file);
+// True when nobody holds the combination: the test could register it itself.
+bool ComboIsFree(UINT mods, UINT vk);
 
 // One message box as shown on screen.
 struct ShownMessage {

@@ -14,7 +14,9 @@
 namespace tarnelle::switcher {
 namespace {
 
+using testing::FontOf;
 using testing::PumpFor;
+using testing::TextOf;
 
 // A child's rectangle in its parent's client area.
 RECT RectInParent(HWND child) {
@@ -38,12 +40,6 @@ void ExpectRect(HWND h, const design::Twips& t, int dpi, const char* what) {
   EXPECT_EQ(got.top, want.top) << what;
   EXPECT_EQ(got.right, want.right) << what;
   EXPECT_EQ(got.bottom, want.bottom) << what;
-}
-
-std::wstring TextOf(HWND h) {
-  wchar_t buf[256]{};
-  ::GetWindowTextW(h, buf, 256);
-  return buf;
 }
 
 class DesignTest : public ::testing::Test {
@@ -112,9 +108,7 @@ TEST_F(DesignTest, EveryControlSitsWhereItWasDesigned) {
   EXPECT_EQ(TextOf(form_->ModeButton(0)), L"Get Form");
   EXPECT_EQ(TextOf(form_->ModeButton(1)), L"Start Change Form");
   EXPECT_EQ(TextOf(form_->LinkLabel()), L"Orvanta:  Mossgate is Search Guides!");
-  wchar_t title[64]{};
-  ::GetWindowTextW(::FindWindowExW(form_->Strip(), nullptr, L"STATIC", nullptr), title, 64);
-  EXPECT_STREQ(title, L"Orvanta Tarnelle");
+  EXPECT_EQ(TextOf(::FindWindowExW(form_->Strip(), nullptr, L"STATIC", nullptr)), L"Orvanta Tarnelle");
 }
 
 TEST_F(DesignTest, TabOrderFollowsTheDesignedIndexes) {
@@ -147,18 +141,13 @@ TEST_F(DesignTest, TabOrderFollowsTheDesignedIndexes) {
 }
 
 TEST_F(DesignTest, FontsAreTheDesignedOnes) {
-  auto face = [](HWND h) {
-    LOGFONTW lf{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
-    return lf;
-  };
-  const LOGFONTW check = face(form_->Check(1).control());
+  const LOGFONTW check = FontOf(form_->Check(1).control());
   EXPECT_STREQ(check.lfFaceName, L"\u5fae\u8f6f\u96c5\u9ed1");
   EXPECT_EQ(check.lfCharSet, 134);
   EXPECT_EQ(check.lfHeight, -MulDiv(9, dpi_, 72));
-  const LOGFONTW text = face(form_->TextBox(1));
+  const LOGFONTW text = FontOf(form_->TextBox(1));
   EXPECT_STREQ(text.lfFaceName, L"\u5b8b\u4f53");
-  const LOGFONTW title = face(::FindWindowExW(form_->Strip(), nullptr, L"STATIC", nullptr));
+  const LOGFONTW title = FontOf(::FindWindowExW(form_->Strip(), nullptr, L"STATIC", nullptr));
   EXPECT_EQ(title.lfWeight, FW_BOLD);
   EXPECT_EQ(title.lfHeight, -MulDiv(12, dpi_, 72));
   EXPECT_EQ(form_->Box(1).Font().name, L"\u5fae\u8f6f\u96c5\u9ed1");

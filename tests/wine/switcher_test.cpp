@@ -13,6 +13,9 @@
 namespace tarnelle::switcher {
 namespace {
 
+using testing::CenterOf;
+using testing::ComboIsFree;
+using testing::ExeFolder;
 using testing::MessageBoxWatcher;
 using testing::MouseButton;
 using testing::PumpFor;
@@ -20,34 +23,7 @@ using testing::PumpUntil;
 using testing::SendClick;
 using testing::SendCombo;
 using testing::TargetWindow;
-
-std::filesystem::path ExeFolder() {
-  wchar_t path[MAX_PATH]{};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return std::filesystem::path(path).parent_path();
-}
-
-POINT CenterOf(HWND h) {
-  RECT r{};
-  ::GetWindowRect(h, &r);
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-std::wstring TextOf(HWND h) {
-  wchar_t buf[256]{};
-  ::GetWindowTextW(h, buf, 256);
-  return buf;
-}
-
-// True when nobody holds the combination: the test can register it itself.
-bool ComboIsFree(UINT mods, UINT vk) {
-  TargetWindow probe(L"probe");
-  if (!::RegisterHotKey(probe.hwnd(), 7, mods, vk)) {
-    return false;
-  }
-  ::UnregisterHotKey(probe.hwnd(), 7);
-  return true;
-}
+using testing::TextOf;
 
 std::wstring HandleText(HWND h) {
   return FormatHandleText(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(h)));
@@ -305,14 +281,10 @@ TEST_F(FormTest, ExitSavesEverySlotToSetIni) {
   TypeHotkey(1, {VK_CONTROL}, 'X');
   form_->Image3_Click();
   EXPECT_TRUE(ended_);
-  const std::wstring ini = (ExeFolder() / L"set.ini").wstring();
-  wchar_t buf[64]{};
-  ::GetPrivateProfileStringW(L"Orvanta", L"Orvanta1KeyCode", L"", buf, 64, ini.c_str());
-  EXPECT_STREQ(buf, L"88");
-  ::GetPrivateProfileStringW(L"Orvanta", L"Orvanta1ModKeyCode", L"", buf, 64, ini.c_str());
-  EXPECT_STREQ(buf, L"2");
-  ::GetPrivateProfileStringW(L"Orvanta", L"Orvanta10Text", L"", buf, 64, ini.c_str());
-  EXPECT_STREQ(buf, L"Press Hotkey");
+  const auto ini = ExeFolder() / L"set.ini";
+  EXPECT_EQ(testing::ReadIniValue(ini, L"Orvanta", L"Orvanta1KeyCode"), L"88");
+  EXPECT_EQ(testing::ReadIniValue(ini, L"Orvanta", L"Orvanta1ModKeyCode"), L"2");
+  EXPECT_EQ(testing::ReadIniValue(ini, L"Orvanta", L"Orvanta10Text"), L"Press Hotkey");
 }
 
 }  // namespace
