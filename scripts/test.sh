@@ -9,6 +9,8 @@
 #   session the private Wine session (Xvfb + throwaway prefix) is what the Wine tests expect
 #   wine    tarnelle_wine_tests.exe in that session
 #   e2e     tests/e2e/run.sh, if present, in the same session
+#   reliability  tests/reliability/run.sh, if present, in the same session
+#   bench   bench/run.sh --smoke, once, to keep the benchmark working
 #   fuzz    tests/fuzz/run.sh 5, if present
 # Build folders: build/native, build/windows, build/fuzz; logs in build/logs. Ends with the line
 # "N passed, N failed"; exits non-zero if anything failed or the Wine tests did not run.
@@ -204,22 +206,38 @@ if [[ $windows_ok == 1 && -f $windows_build/tarnelle_wine_tests.exe ]]; then
     [[ $rc -eq 124 ]] && note="stopped after ${TARNELLE_WINE_TIMEOUT:-1800}s"
     record_log wine "$logs/wine.txt" "$rc" "$note"
 
-    if [[ -f tests/e2e/run.sh && $windows_rest_ok == 0 ]]; then
-      # Whatever the suite would find in the build folder is older than its sources.
-      record e2e 0 1 0 "not run: the Windows build failed"
-    elif [[ -f tests/e2e/run.sh ]]; then
-      banner "end-to-end tests"
-      # The suite gets the session ready-made: DISPLAY and WINEPREFIX (with WINEDEBUG and
-      # WINEDLLOVERRIDES) exported, TARNELLE_BUILD the Windows build folder.
+    # The suites that drive the real program get the session ready-made: DISPLAY and
+    # WINEPREFIX (with WINEDEBUG and WINEDLLOVERRIDES) exported, TARNELLE_BUILD the Windows
+    # build folder.
+    for suite in e2e:tests/e2e/run.sh reliability:tests/reliability/run.sh; do
+      name=${suite%%:*}
+      script=${suite#*:}
+      [[ -f $script ]] || continue
+      if [[ $windows_rest_ok == 0 ]]; then
+        # Whatever the suite would find in the build folder is older than its sources.
+        record "$name" 0 1 0 "not run: the Windows build failed"
+        continue
+      fi
+      banner "$name tests"
       TARNELLE_BUILD=$windows_build TARNELLE_SOURCE=$root \
-        timed e2e bounded "${TARNELLE_E2E_TIMEOUT:-1800}" bash tests/e2e/run.sh >"$logs/e2e.txt" 2>&1
+        timed "$name" bounded "${TARNELLE_E2E_TIMEOUT:-1800}" bash "$script" >"$logs/$name.txt" 2>&1
       rc=$?
       wineserver -k >/dev/null 2>&1
       timeout 30 wineserver -w
-      show "$logs/e2e.txt"
+      show "$logs/$name.txt"
       note=
       [[ $rc -eq 124 ]] && note="stopped after ${TARNELLE_E2E_TIMEOUT:-1800}s"
-      record_log e2e "$logs/e2e.txt" "$rc" "$note"
+      record_log "$name" "$logs/$name.txt" "$rc" "$note"
+    done
+    if [[ -f bench/run.sh && $windows_rest_ok == 1 ]]; then
+      # Once, with a handful of presses, so that the benchmark keeps working; no figure is judged.
+      banner "benchmark smoke run"
+      timed bench bounded 600 bash bench/run.sh --smoke --build "$windows_build" >"$logs/bench.txt" 2>&1
+      rc=$?
+      wineserver -k >/dev/null 2>&1
+      timeout 30 wineserver -w
+      show "$logs/bench.txt"
+      if [[ $rc -eq 0 ]]; then record bench 1 0 0 ""; else record bench 0 1 0 "the smoke run failed"; fi
     fi
     wine_session_stop
   else

@@ -421,12 +421,26 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_MOUSEMOVE:
+      drag_.OnMouseMove();
       SetLinkUnderline(false);
       return 0;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
       Form_MouseDown();
+      return 0;
+    case WM_RBUTTONDOWN:
+      drag_.Begin(hwnd(), WM_RBUTTONUP);
+      return 0;
+    case WM_MBUTTONDOWN:
+      drag_.Begin(hwnd(), WM_MBUTTONUP);
+      return 0;
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      if (drag_.OnButtonUp(msg)) {
+        return 0;
+      }
+      break;
+    case WM_CAPTURECHANGED:
+      drag_.OnCaptureChanged();
       return 0;
     case shell::kTrayMessage:
       Form_TrayNotify(lp);

@@ -12,6 +12,7 @@
 
 #include "hotkeybox/orvanta.h"
 #include "shell/menu_window.h"
+#include "shell/moveit.h"
 #include "shell/picture.h"
 #include "shell/tray.h"
 #include "switcher/checkbox.h"
@@ -109,6 +110,7 @@ class frmSet final : public win32::Window {
   shell::Image image2_;
   shell::Image image3_;
   shell::Tray tray_;
+  shell::ButtonDrag drag_;
   std::unique_ptr<shell::MenuWindow> cd_;  // made when the menu is first needed
   win32::unique_hicon icon_;
   win32::unique_hicon small_icon_;

@@ -191,3 +191,40 @@ TEST_F(FormShellTest, HotkeysKeepWorkingWhileTheWindowIsHidden) {
 
 }  // namespace
 }  // namespace tarnelle::switcher
+
+namespace tarnelle::switcher {
+namespace {
+
+TEST_F(FormShellTest, RightAndMiddleButtonsDragTheBackgroundUntilTheirOwnRelease) {
+  for (const auto& [down, up] : {std::pair{MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP},
+                                 std::pair{MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP}}) {
+    ASSERT_TRUE(testing::MakeForeground(form_->hwnd()));
+    RECT before{};
+    ::GetWindowRect(form_->hwnd(), &before);
+    RECT label{};
+    ::GetWindowRect(form_->LinkLabel(), &label);
+    const POINT grab{label.left + 5, label.bottom + 15};  // bare background below the link
+    MoveMouseTo(grab);
+    testing::SendMouseAt(grab, down);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetCapture() == form_->hwnd(); }));
+    for (int step = 1; step <= 4; ++step) {
+      testing::SendMouseAt(POINT{grab.x + 10 * step, grab.y - 5 * step}, 0);
+      PumpFor(30);
+    }
+    testing::SendMouseAt(POINT{grab.x + 40, grab.y - 20}, up);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetCapture() == nullptr; }));
+    RECT after{};
+    ::GetWindowRect(form_->hwnd(), &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, -20);
+    // Once the button is up the window stays put.
+    MoveMouseTo(POINT{grab.x + 80, grab.y + 30});
+    PumpFor(100);
+    RECT later{};
+    ::GetWindowRect(form_->hwnd(), &later);
+    EXPECT_TRUE(::EqualRect(&after, &later));
+  }
+}
+
+}  // namespace
+}  // namespace tarnelle::switcher
