@@ -5,16 +5,16 @@
 
 namespace tarnelle::win32 {
 
-unique_hfont CreateFontFor(const FontSpec& spec, UINT dpi) {
+unique_hfont CreateFontFor(const FontSpec& font, UINT dpi) {
   LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(std::lround(spec.points * static_cast<double>(dpi) / 72.0));
-  lf.lfWeight = spec.weight;
-  lf.lfItalic = spec.italic ? TRUE : FALSE;
-  lf.lfUnderline = spec.underline ? TRUE : FALSE;
-  lf.lfStrikeOut = spec.strikethrough ? TRUE : FALSE;
-  lf.lfCharSet = spec.charset;
+  lf.lfHeight = -static_cast<LONG>(std::lround(font.points * static_cast<double>(dpi) / 72.0));
+  lf.lfWeight = font.weight;
+  lf.lfItalic = font.italic ? TRUE : FALSE;
+  lf.lfUnderline = font.underline ? TRUE : FALSE;
+  lf.lfStrikeOut = font.strikethrough ? TRUE : FALSE;
+  lf.lfCharSet = font.charset;
   lf.lfQuality = CLEARTYPE_QUALITY;
-  const std::wstring face(spec.face.substr(0, LF_FACESIZE - 1));
+  const std::wstring face(font.face.substr(0, LF_FACESIZE - 1));
   face.copy(lf.lfFaceName, face.size());
   return unique_hfont(::CreateFontIndirectW(&lf));
 }
