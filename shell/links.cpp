@@ -1,6 +1,6 @@
 #include "shell/links.h"
 
-#include <shellapi.h>
+#include "shell/shell32.h"
 #include <string>
 #include <utility>
 
@@ -19,7 +19,7 @@ void OpenLink(HWND parent, std::wstring_view url) {
     return;
   }
   const std::wstring file(url);
-  ::ShellExecuteW(parent, L"open", file.c_str(), L"", L"", SW_SHOWNORMAL);
+  Execute(parent, L"open", file.c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 LinkOpener SetLinkOpener(LinkOpener opener) {

@@ -6,5 +6,6 @@ list(APPEND TARNELLE_WIN_SOURCES
   shell/menu_window.cpp
   shell/moveit.cpp
   shell/picture.cpp
+  shell/shell32.cpp
   shell/tray.cpp
 )

@@ -1,5 +1,7 @@
 #include "shell/tray.h"
 
+#include "shell/shell32.h"
+
 namespace tarnelle::shell {
 
 UINT TaskbarCreatedMessage() noexcept {
@@ -20,21 +22,21 @@ void Tray::Fill(HWND owner, HICON icon) noexcept {
 }
 
 bool Tray::Add() noexcept {
-  const bool ok = ::Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+  const bool ok = NotifyIcon(NIM_ADD, &data_) != FALSE;
   added_ = true;  // even when the shell is not there yet: TaskbarCreated will bring it
   return ok;
 }
 
 bool Tray::Delete() noexcept {
   added_ = false;
-  return ::Shell_NotifyIconW(NIM_DELETE, &data_) != FALSE;
+  return NotifyIcon(NIM_DELETE, &data_) != FALSE;
 }
 
 bool Tray::ReAdd() noexcept {
   if (!added_) {
     return false;
   }
-  return ::Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+  return NotifyIcon(NIM_ADD, &data_) != FALSE;
 }
 
 }  // namespace tarnelle::shell

@@ -1,0 +1,40 @@
+#include "shell/shell32.h"
+
+#include "win32/unique.h"
+
+namespace tarnelle::shell {
+namespace {
+
+HMODULE Shell32() noexcept {
+  static const win32::unique_hmodule module(
+      ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  return module.get();
+}
+
+template <typename Function>
+Function Bind(const char* name) noexcept {
+  const HMODULE module = Shell32();
+  if (module == nullptr) {
+    return nullptr;
+  }
+  // Through a function pointer of no arguments, the one cast between function types that is
+  // not suspicious.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) noexcept {
+  static const auto notify = Bind<decltype(&::Shell_NotifyIconW)>("Shell_NotifyIconW");
+  return notify != nullptr ? notify(message, data) : FALSE;
+}
+
+void Execute(HWND parent, const wchar_t* operation, const wchar_t* file, const wchar_t* parameters,
+             const wchar_t* directory, int show) noexcept {
+  static const auto execute = Bind<decltype(&::ShellExecuteW)>("ShellExecuteW");
+  if (execute != nullptr) {
+    execute(parent, operation, file, parameters, directory, show);
+  }
+}
+
+}  // namespace tarnelle::shell
