@@ -526,6 +526,9 @@ void Orvanta::ApplyEnabled(bool enabled) {
 }
 
 void Orvanta::ApplyFont(const FontDesc& font) {
+  if (font_handle_ && font == font_) {
+    return;  // loading the same font the box was made with changes nothing
+  }
   font_ = font;
   if (text_box_ == nullptr) {
     return;
@@ -544,14 +547,19 @@ void Orvanta::ApplyBorder(std::int32_t border_style, std::int32_t appearance) {
   if (text_box_ == nullptr) {
     return;
   }
-  LONG_PTR style = ::GetWindowLongPtrW(text_box_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_BORDER);
-  LONG_PTR ex_style = ::GetWindowLongPtrW(text_box_, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
+  const LONG_PTR old_style = ::GetWindowLongPtrW(text_box_, GWL_STYLE);
+  const LONG_PTR old_ex_style = ::GetWindowLongPtrW(text_box_, GWL_EXSTYLE);
+  LONG_PTR style = old_style & ~static_cast<LONG_PTR>(WS_BORDER);
+  LONG_PTR ex_style = old_ex_style & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
   if (border_style_ != 0) {
     if (appearance_ != 0) {
       ex_style |= WS_EX_CLIENTEDGE;  // 3D
     } else {
       style |= WS_BORDER;  // flat
     }
+  }
+  if (style == old_style && ex_style == old_ex_style) {
+    return;  // a frame change repaints and re-measures the text box for nothing
   }
   ::SetWindowLongPtrW(text_box_, GWL_STYLE, style);
   ::SetWindowLongPtrW(text_box_, GWL_EXSTYLE, ex_style);
