@@ -571,34 +571,6 @@ void SendMouse(DWORD flags) {
   ::SendInput(1, &in, sizeof(INPUT));
 }
 
-INPUT KeyInput(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  switch (vk) {
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_INSERT:
-    case VK_DELETE:
-    case VK_HOME:
-    case VK_END:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-      in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-      break;
-    default:
-      break;
-  }
-  return in;
-}
-
 bool CursorAt(POINT p) {
   POINT now{};
   return ::GetCursorPos(&now) && now.x == p.x && now.y == p.y;
@@ -755,24 +727,10 @@ std::string ReleaseHeldInput() {
   for (const auto& [vk, name] : keys) {
     if (::GetAsyncKeyState(vk) & 0x8000) {
       held.append(held.empty() ? "" : ", ").append(name);
-      INPUT in = KeyInput(vk, true);
-      ::SendInput(1, &in, sizeof(INPUT));
+      testing::SendKeyUp(vk);
     }
   }
   return held;
-}
-
-void SendCombo(const std::vector<WORD>& modifiers, WORD key) {
-  std::vector<INPUT> inputs;
-  for (WORD m : modifiers) {
-    inputs.push_back(KeyInput(m, false));
-  }
-  inputs.push_back(KeyInput(key, false));
-  inputs.push_back(KeyInput(key, true));
-  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
-    inputs.push_back(KeyInput(*it, true));
-  }
-  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void TapKey(WORD vk) {

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/wine/keyboard.h"
+
 namespace tarnelle::e2e {
 
 // How long to wait for something that is expected to happen before calling it a failure. Not a
@@ -183,7 +185,7 @@ enum class DragStart { kOnPress, kOnFirstMove };
 std::string ReleaseHeldInput();
 
 // Presses the modifiers in order and the key, then releases all in reverse order.
-void SendCombo(const std::vector<WORD>& modifiers, WORD key);
+using testing::SendCombo;  // real key presses, shared with the in-process tests
 void TapKey(WORD vk);
 // The keyboard layout's name of a key, as the platform spells it (GetKeyNameText).
 std::wstring KeyName(UINT vk);

@@ -33,64 +33,9 @@ void PumpFor(int ms) {
   PumpUntil([] { return false; }, ms);
 }
 
-namespace {
-
-INPUT KeyInput(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  switch (vk) {
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_INSERT:
-    case VK_DELETE:
-    case VK_HOME:
-    case VK_END:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-      in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-      break;
-    default:
-      break;
-  }
-  return in;
-}
-
-}  // namespace
-
-void SendKeyDown(WORD vk) {
-  INPUT in = KeyInput(vk, false);
-  ::SendInput(1, &in, sizeof(INPUT));
-}
-
-void SendKeyUp(WORD vk) {
-  INPUT in = KeyInput(vk, true);
-  ::SendInput(1, &in, sizeof(INPUT));
-}
-
 void PressKey(WORD vk) {
   SendKeyDown(vk);
   SendKeyUp(vk);
-}
-
-void SendCombo(const std::vector<WORD>& modifiers, WORD key) {
-  std::vector<INPUT> inputs;
-  for (WORD m : modifiers) {
-    inputs.push_back(KeyInput(m, false));
-  }
-  inputs.push_back(KeyInput(key, false));
-  inputs.push_back(KeyInput(key, true));
-  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
-    inputs.push_back(KeyInput(*it, true));
-  }
-  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 namespace {

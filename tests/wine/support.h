@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/keyboard.h"
+
 namespace tarnelle::testing {
 
 // Dispatches this thread's messages until |done| is true or |timeout_ms| has passed.
@@ -17,9 +19,6 @@ void PumpFor(int ms);
 
 // Real keyboard input through SendInput: presses the modifiers (VK codes) in order, the key,
 // then releases everything in reverse order.
-void SendCombo(const std::vector<WORD>& modifiers, WORD key);
-void SendKeyDown(WORD vk);
-void SendKeyUp(WORD vk);
 void PressKey(WORD vk);  // down, then up
 // A real mouse click at a screen position (pixels), with the given button.
 enum class MouseButton { kLeft, kRight, kMiddle };
