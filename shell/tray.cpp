@@ -4,6 +4,10 @@
 
 namespace tarnelle::shell {
 
+// The decoder has no Windows headers; its copies of the mouse messages must be the platform's.
+static_assert(kTrayLeftButtonUp == WM_LBUTTONUP);
+static_assert(kTrayRightButtonUp == WM_RBUTTONUP);
+
 UINT TaskbarCreatedMessage() noexcept {
   static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   return message;

@@ -15,11 +15,13 @@ namespace tarnelle::shell {
 inline constexpr UINT kTrayMessage = WM_APP + 1;
 
 // The shell's broadcast after it has (re)started and lost every icon.
-UINT TaskbarCreatedMessage() noexcept;
+[[nodiscard]] UINT TaskbarCreatedMessage() noexcept;
 
 class Tray {
  public:
   Tray() noexcept = default;
+  Tray(const Tray&) = delete;
+  Tray& operator=(const Tray&) = delete;
 
   // Fills the record for |owner| and |icon|: the first version's size, NIF_MESSAGE | NIF_ICON |
   // NIF_TIP with an empty tip, kTrayMessage, and the icon handle's value as the id. Does not
@@ -27,10 +29,10 @@ class Tray {
   void Fill(HWND owner, HICON icon) noexcept;
 
   // NIM_ADD / NIM_DELETE with the record; each returns what the shell answered.
-  bool Add() noexcept;
-  bool Delete() noexcept;
+  [[nodiscard]] bool Add() noexcept;
+  [[nodiscard]] bool Delete() noexcept;
   // Adds the icon again after TaskbarCreatedMessage(), if it was added and not deleted since.
-  bool ReAdd() noexcept;
+  [[nodiscard]] bool ReAdd() noexcept;
 
   [[nodiscard]] const NOTIFYICONDATAW& TrayIconData() const noexcept { return data_; }
   [[nodiscard]] bool added() const noexcept { return added_; }
