@@ -1,6 +1,7 @@
 #include "shell/tray.h"
 
 #include "shell/shell32.h"
+#include "win32/trace.h"
 
 namespace tarnelle::shell {
 
@@ -11,6 +12,12 @@ static_assert(kTrayRightButtonUp == WM_RBUTTONUP);
 UINT TaskbarCreatedMessage() noexcept {
   static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   return message;
+}
+
+Tray::~Tray() {
+  if (added_) {
+    std::ignore = Delete();  // the shell drops an icon whose window is gone in time anyway
+  }
 }
 
 void Tray::Fill(HWND owner, HICON icon) noexcept {

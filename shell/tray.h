@@ -1,6 +1,6 @@
 #pragma once
 // The notification-area icon: one record, filled once, passed unchanged to every call so that
-// the shell always sees the same (window, id) pair.
+// the shell always sees the same (window, id) pair. The owner deletes the icon it added.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -20,6 +20,7 @@ inline constexpr UINT kTrayMessage = WM_APP + 1;
 class Tray {
  public:
   Tray() noexcept = default;
+  ~Tray();  // deletes the icon if it is still there
   Tray(const Tray&) = delete;
   Tray& operator=(const Tray&) = delete;
 

@@ -63,6 +63,30 @@ void Place(HWND window, const RECT& r) {
 
 }  // namespace
 
+// The hidden window that owns the main window, so that no shell gives the program a taskbar
+// button. Closing it closes the program the way the close picture does.
+class frmSet::OwnerWindow final : public win32::Window {
+ public:
+  explicit OwnerWindow(frmSet& form) : form_(form) {}
+
+  [[nodiscard]] bool Create() {
+    static const win32::WindowClass cls({.name = L"Tarnelle.Owner"});
+    return CreateFrom(cls, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr) != nullptr;
+  }
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_CLOSE) {
+      form_.Image3_Click();
+      return 0;
+    }
+    return Window::OnMessage(msg, wp, lp);
+  }
+
+ private:
+  frmSet& form_;
+};
+
 // The host of one box: the program is running, and the box is OrvantaN.
 class frmSet::SlotSite final : public hotkeybox::ControlSite {
  public:
@@ -128,14 +152,10 @@ bool frmSet::Create() {
       {.name = kClassName, .background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1))});
   // Borderless, and no taskbar button: the program lives in the notification area. A tool
   // window owned by a hidden window gets no button from any shell.
-  owner_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 win32::ThisModule(), nullptr));
-  if (!owner_) {
-    win32::TraceLastError(L"owner window");
-    return false;
-  }
-  if (CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
-                 0, owner_.get(), nullptr) == nullptr) {
+  owner_ = std::make_unique<OwnerWindow>(*this);
+  if (!owner_->Create() ||
+      CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
+                 0, owner_->hwnd(), nullptr) == nullptr) {
     return false;
   }
   dpi_ = win32::DpiOf(hwnd());
@@ -511,6 +531,9 @@ void frmSet::OnEndSession(bool ending) {
 }
 
 void frmSet::OnDestroy() {
+  if (tray_.added()) {
+    std::ignore = tray_.Delete();  // the icon must not outlive its window
+  }
   ::PostQuitMessage(0);
 }
 
@@ -540,6 +563,11 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case shell::kTrayMessage:
       Form_TrayNotify(lp);
+      return 0;
+    case WM_CLOSE:
+      // Alt+F4, the task manager's close, a close sent from outside: the same exit as the close
+      // picture, never an end that loses the hotkeys and leaves the icon behind.
+      Image3_Click();
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;  // never hold up a logoff: the hotkeys are saved when it happens

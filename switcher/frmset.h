@@ -69,6 +69,7 @@ class frmSet final : public win32::Window {
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  class OwnerWindow;
   class SlotSite;
   class SlotEvents;
   class LinkHook;
@@ -112,7 +113,7 @@ class frmSet final : public win32::Window {
   void OnDestroy();
 
   Resources resources_;
-  win32::unique_hwnd owner_;  // hidden; keeps the window off the taskbar
+  std::unique_ptr<OwnerWindow> owner_;  // hidden; keeps the window off the taskbar
   std::array<Slot, design::kSlotCount> slots_;
   std::optional<std::int16_t> curmode_;  // unset until an option button is clicked; unset acts as 0
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
