@@ -27,6 +27,7 @@ inline constexpr std::int16_t kVkControl = 17;
 inline constexpr std::int16_t kVkMenu = 18;
 inline constexpr std::int16_t kVkLeftWin = 91;
 inline constexpr std::int16_t kVkApps = 93;
+inline constexpr std::int16_t kVkProcessKey = 229;  // a key an input method has taken
 
 struct HotKeyRecord {
   std::int32_t KeyCode = 0;     // virtual key; 0 = none captured
@@ -43,8 +44,9 @@ using KeyNamer = std::function<std::wstring(std::int16_t virtual_key)>;
 
 class KeyCapture {
  public:
-  // The context-menu key is refused before anything else: the box cancels it and stops.
-  [[nodiscard]] static constexpr bool IsRefused(std::int16_t k) { return k == kVkApps; }
+  // Refused before anything else, so the box cancels the key and stops: the context-menu key,
+  // and the stand-in an input method sends for a key it is composing with, which names no key.
+  [[nodiscard]] static constexpr bool IsRefused(std::int16_t k) { return k == kVkApps || k == kVkProcessKey; }
 
   // A key-down the host has seen (and may have changed): rebuilds the record from nothing and
   // returns the text the box shows now.

@@ -1,6 +1,7 @@
 #include "hotkeybox/orvanta.h"
 
 #include <commctrl.h>
+#include <imm.h>
 #include <windowsx.h>
 #include <utility>
 
@@ -16,7 +17,7 @@ namespace tarnelle::hotkeybox {
 static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT &&
               kModWin == MOD_WIN);
 static_assert(kVkShift == VK_SHIFT && kVkControl == VK_CONTROL && kVkMenu == VK_MENU);
-static_assert(kVkLeftWin == VK_LWIN && kVkApps == VK_APPS);
+static_assert(kVkLeftWin == VK_LWIN && kVkApps == VK_APPS && kVkProcessKey == VK_PROCESSKEY);
 static_assert(SystemColorIndex(kSysWindowBackground) == COLOR_WINDOW);
 static_assert(SystemColorIndex(kSysWindowText) == COLOR_WINDOWTEXT);
 static_assert(FontDesc{}.weight == FW_NORMAL && FontDesc{}.charset == DEFAULT_CHARSET);
@@ -107,7 +108,11 @@ LRESULT Orvanta::TextBoxEvents::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_SYSCHAR:
     case WM_DEADCHAR:
     case WM_SYSDEADCHAR:
-      return 0;  // the text changes only through capture
+    case WM_IME_STARTCOMPOSITION:
+    case WM_IME_COMPOSITION:
+    case WM_IME_ENDCOMPOSITION:
+    case WM_IME_CHAR:
+      return 0;  // the text changes only through capture, never by typing or an input method
     case WM_GETDLGCODE:
       return OnGetDlgCode(wp, lp);
     case WM_KILLFOCUS:
@@ -190,6 +195,8 @@ bool Orvanta::Create(HWND parent, int x, int y, int width, int height, int contr
   }
   OnSize(width, height);
   dpi_ = win32::DpiOf(text_box_);
+  // No input method for the box: what it composes is text, and the box takes keys only.
+  std::ignore = win32::Check(::ImmAssociateContextEx(text_box_, nullptr, 0), L"ImmAssociateContextEx");
   // Attached before HookTextBox, so that the hook keeps this chain as the procedure to call.
   if (!text_box_events_->Attach(text_box_)) {
     return false;
