@@ -234,6 +234,14 @@ LRESULT Orvanta::OnCtlColor(HDC dc, HWND control) {
   return reinterpret_cast<LRESULT>(brush);
 }
 
+void Orvanta::OnDpiChanged(UINT dpi) {
+  if (dpi == dpi_) {
+    return;
+  }
+  dpi_ = dpi;
+  ApplyFont(FontDesc(font_));
+}
+
 void Orvanta::OnDestroy() {
   // The box window may go with its parent before the box itself: give the text box its own
   // procedure back while it still exists.
@@ -257,7 +265,7 @@ LRESULT Orvanta::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_DPICHANGED_AFTERPARENT:
-      ApplyFont(FontDesc(font_));
+      OnDpiChanged(win32::DpiOf(hwnd()));
       return 0;
     case WM_DESTROY:
       OnDestroy();
@@ -495,7 +503,7 @@ void Orvanta::ApplyEnabled(bool enabled) {
 }
 
 void Orvanta::ApplyFont(const FontDesc& font) {
-  if (font_handle_ && font == font_) {
+  if (font_handle_ && font == font_ && font_dpi_ == dpi_) {
     return;  // loading the same font the box was made with, at the same DPI, changes nothing
   }
   font_ = font;
@@ -504,6 +512,7 @@ void Orvanta::ApplyFont(const FontDesc& font) {
   }
   win32::unique_hfont handle = win32::CreateFontFor(FontSpecOf(font_), dpi_);
   win32::SetFont(text_box_, handle.get(), true);
+  font_dpi_ = dpi_;
   font_handle_ = std::move(handle);  // the old font is deleted only once the text box has let go
 }
 

@@ -85,6 +85,8 @@ class Orvanta final : public win32::Window {
   [[nodiscard]] HWND TextBoxWindow() const noexcept { return text_box_; }
   [[nodiscard]] HWND HotKeyWindow() const noexcept { return hotkey_window_.get(); }
   [[nodiscard]] bool WinKeyDown() const { return capture_.WinKeyDown(); }
+  // The box now draws at |dpi|: its font is made again for it.
+  void OnDpiChanged(UINT dpi);
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -128,7 +130,8 @@ class Orvanta final : public win32::Window {
   OleColor fore_color_ = kSysWindowText;
   bool enabled_ = true;
   FontDesc font_;
-  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;  // the DPI font_handle_ was made for
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;  // the DPI the box draws at
+  UINT font_dpi_ = 0;                   // the DPI font_handle_ was made for
   std::int32_t border_style_ = 1;
   std::int32_t appearance_ = 1;
   std::wstring tooltip_text_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <windowsx.h>
+#include <utility>
 
 #include "hotkeybox/properties.h"
 #include "shell/links.h"
@@ -300,6 +301,7 @@ void frmSet::ApplyFonts() {
     Slot& s = slots_.at(Index(slot));
     win32::SetFont(s.check.control(), form, true);
     win32::SetFont(s.text, fonts_.text.get(), true);
+    s.box->OnDpiChanged(dpi_);
   }
   win32::SetFont(mode_get_, form, true);
   win32::SetFont(mode_change_, form, true);
@@ -522,6 +524,19 @@ bool frmSet::OnButtonUp(UINT msg) {
   return drag_.OnButtonUp(msg);
 }
 
+void frmSet::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  // Laid out again as at a start at this DPI: the suggested place, the designed sizes.
+  dpi_ = dpi;
+  // The old fonts go at the end, once no control draws with them.
+  const Fonts old = std::exchange(fonts_, MakeFonts(dpi_));
+  std::ignore = win32::Check(::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, 0, 0,
+                                            SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE),
+                             L"SetWindowPos");
+  ApplyFonts();
+  Layout();
+  std::ignore = ::InvalidateRect(hwnd(), nullptr, TRUE);  // fails only without a window
+}
+
 void frmSet::OnEndSession(bool ending) {
   if (ending) {
     // The session ends the process without another word: a refused write cannot be shown now.
@@ -563,6 +578,9 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case shell::kTrayMessage:
       Form_TrayNotify(lp);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_CLOSE:
       // Alt+F4, the task manager's close, a close sent from outside: the same exit as the close

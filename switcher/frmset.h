@@ -109,6 +109,7 @@ class frmSet final : public win32::Window {
   void OnMouseMove();
   void OnButtonDown(UINT msg);
   bool OnButtonUp(UINT msg);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
   void OnEndSession(bool ending);
   void OnDestroy();
 
