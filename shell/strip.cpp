@@ -48,10 +48,9 @@ LRESULT TitleStrip::OnCtlColorStatic(HDC dc) {
   return reinterpret_cast<LRESULT>(background_.get());
 }
 
-void TitleStrip::OnMouseMove(WPARAM keys) {
-  if ((keys & MK_LBUTTON) != 0) {
-    MoveForm(::GetAncestor(hwnd(), GA_ROOT));
-  }
+void TitleStrip::OnLeftButtonDown() {
+  // Started at the press, the platform's move loop follows the pointer from its first step.
+  MoveForm(::GetAncestor(hwnd(), GA_ROOT));
 }
 
 LRESULT TitleStrip::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -60,8 +59,8 @@ LRESULT TitleStrip::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return OnEraseBackground(reinterpret_cast<HDC>(wp));
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wp));
-    case WM_MOUSEMOVE:
-      OnMouseMove(wp);
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown();
       return 0;
     default:
       return Window::OnMessage(msg, wp, lp);
@@ -69,8 +68,8 @@ LRESULT TitleStrip::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT TitleStrip::TitleHook::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_MOUSEMOVE) {
-    strip_.OnMouseMove(wp);
+  if (msg == WM_LBUTTONDOWN) {
+    strip_.OnLeftButtonDown();
     return 0;
   }
   return CallNext(msg, wp, lp);

@@ -1,7 +1,7 @@
 #pragma once
 // The title strip across the top of a borderless window, with its title text: it stands in
-// for the platform's title bar, so moving the pointer over the strip or the title with the left
-// button held drags the window it sits in. Hovering moves nothing.
+// for the platform's title bar, so a left-button press on the strip or the title drags the
+// window it sits in, from the press on. Hovering moves nothing.
 
 #include <windows.h>
 
@@ -41,7 +41,7 @@ class TitleStrip final : public win32::Window {
 
   LRESULT OnEraseBackground(HDC dc);
   LRESULT OnCtlColorStatic(HDC dc);
-  void OnMouseMove(WPARAM keys);
+  void OnLeftButtonDown();
 
   HWND title_ = nullptr;  // a child: goes with the strip
   TitleHook title_hook_{*this};
