@@ -231,9 +231,9 @@ bool frmSet::CreateControl(const design::TabStop& stop) {
       if (link_label_ == nullptr || !link_hook_->Attach(link_label_)) {
         return false;
       }
-      link_tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
-                                        nullptr, win32::ThisModule(), nullptr));
+      link_tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
+                                    nullptr, win32::ThisModule(), nullptr);
       TTTOOLINFOW tip{};
       tip.cbSize = sizeof(tip);
       tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -241,8 +241,8 @@ bool frmSet::CreateControl(const design::TabStop& stop) {
       tip.uId = reinterpret_cast<UINT_PTR>(link_label_);
       tip.lpszText = const_cast<wchar_t*>(kLinkTip);
       // Without its tip the link still works.
-      if (!link_tip_ ||
-          ::SendMessageW(link_tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip)) == FALSE) {
+      if (link_tip_ == nullptr ||
+          ::SendMessageW(link_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip)) == FALSE) {
         win32::TraceLastError(L"link tip");
       }
       return true;

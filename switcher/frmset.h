@@ -124,7 +124,7 @@ class frmSet final : public win32::Window {
   HWND link_label_ = nullptr;  // Label1
   bool link_underlined_ = false;
   std::unique_ptr<LinkHook> link_hook_;
-  win32::unique_hwnd link_tip_;
+  HWND link_tip_ = nullptr;  // owned by this window, which destroys it
   shell::TitleStrip strip_;  // pmenu
   win32::Image logo_;
   win32::Image hide_image_;   // Image2
