@@ -409,6 +409,10 @@ std::wstring frmSet::SaveAll() {
 }
 
 void frmSet::Image3_Click() {
+  if (exiting_) {
+    return;  // a second Exit (or close) while the first one's message is open
+  }
+  exiting_ = true;
   const std::wstring refused = SaveAll();
   if (!refused.empty()) {
     // Ending as if all were saved would lose the hotkeys without a word.
@@ -477,6 +481,7 @@ void frmSet::OnCommand(WORD id, WORD code) {
     Label1_Click();
     return;
   }
+
   if (code != BN_CLICKED) {
     return;
   }

@@ -135,6 +135,7 @@ class frmSet final : public win32::Window {
   shell::ButtonDrag drag_;
   std::unique_ptr<shell::MenuWindow> menu_window_;  // cd: made when the menu is first needed
   win32::unique_hcursor hand_cursor_;
+  bool exiting_ = false;  // the exit sequence has begun
 };
 
 }  // namespace tarnelle::switcher
