@@ -8,6 +8,7 @@
 #include "shell/links.h"
 #include "switcher/handle_text.h"
 #include "switcher/keyfun.h"
+#include "win32/click.h"
 #include "win32/font.h"
 #include "win32/message_box.h"
 #include "win32/module.h"
@@ -112,7 +113,8 @@ class frmSet::SlotEvents final : public hotkeybox::OrvantaEvents {
   int slot_;
 };
 
-// The link label: a hand cursor, and underlined while the pointer moves over it.
+// The link label: a hand cursor, underlined while the pointer moves over it, and a click that
+// opens its page on the release, as a button's does.
 class frmSet::LinkHook final : public win32::ControlHook {
  public:
   explicit LinkHook(frmSet& form) : form_(form) {}
@@ -129,6 +131,19 @@ class frmSet::LinkHook final : public win32::ControlHook {
           return TRUE;
         }
         break;
+      case WM_LBUTTONDOWN:
+        click_.OnButtonDown(control());
+        return 0;
+      case WM_LBUTTONDBLCLK:
+        return 0;  // the second press of a double-click: the first click opened the page
+      case WM_CAPTURECHANGED:
+        click_.OnCaptureChanged();
+        break;
+      case WM_LBUTTONUP:
+        if (click_.OnButtonUp(control(), lp)) {
+          form_.Label1_Click();
+        }
+        return 0;
       default:
         break;
     }
@@ -137,6 +152,7 @@ class frmSet::LinkHook final : public win32::ControlHook {
 
  private:
   frmSet& form_;
+  win32::ClickTracker click_;
 };
 
 frmSet::frmSet(const Resources& resources) : resources_(resources) {}
@@ -477,11 +493,6 @@ void frmSet::SetLinkUnderline(bool on) {
 }
 
 void frmSet::OnCommand(WORD id, WORD code) {
-  if (id == kIdLinkLabel && code == STN_CLICKED) {
-    Label1_Click();
-    return;
-  }
-
   if (code != BN_CLICKED) {
     return;
   }

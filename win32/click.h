@@ -1,6 +1,7 @@
 #pragma once
 // A click as the platform's own buttons count one: a left press on a window, then its release
-// over the same window. Sliding off before the release cancels it.
+// over the same window. Sliding off before the release cancels it, and the second press of a
+// double-click (WM_LBUTTONDBLCLK, never fed here) makes no second click.
 
 #include <windows.h>
 #include <windowsx.h>

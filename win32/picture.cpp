@@ -146,7 +146,9 @@ unique_hcursor LoadCursorFromIcon(HINSTANCE module, int id, POINT hot_spot) {
 }
 
 bool Image::Create(HWND parent, const RECT& bounds, int id) {
-  static const WindowClass cls({.name = L"TarnelleImage", .style = CS_HREDRAW | CS_VREDRAW});
+  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, which is no
+  // new press, so a double-click is one click.
+  static const WindowClass cls({.name = L"TarnelleImage", .style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS});
   return CreateFrom(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
                     bounds.right - bounds.left, bounds.bottom - bounds.top, parent, ControlId(id)) != nullptr;
 }
@@ -215,6 +217,8 @@ LRESULT Image::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_LBUTTONDOWN:
       click_.OnButtonDown(hwnd());
+      return 0;
+    case WM_LBUTTONDBLCLK:
       return 0;
     case WM_CAPTURECHANGED:
       click_.OnCaptureChanged();
