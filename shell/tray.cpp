@@ -30,6 +30,12 @@ void Tray::Fill(HWND owner, HICON icon) noexcept {
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayMessage;
   data_.hIcon = icon;
+  // An elevated program hears no broadcast from the (unelevated) shell unless it says so; without
+  // TaskbarCreated a restarted shell would never show the icon again.
+  if (const UINT restarted = TaskbarCreatedMessage(); restarted != 0) {
+    std::ignore = win32::Check(::ChangeWindowMessageFilterEx(owner, restarted, MSGFLT_ALLOW, nullptr),
+                               L"ChangeWindowMessageFilterEx");
+  }
 }
 
 bool Tray::Add() noexcept {

@@ -25,7 +25,8 @@ class Tray {
   Tray& operator=(const Tray&) = delete;
 
   // Fills the record for |owner| and |icon|: the first version's size, NIF_MESSAGE | NIF_ICON |
-  // NIF_TIP with an empty tip, kTrayMessage, and the icon handle's value as the id. Does not
+  // NIF_TIP with an empty tip, kTrayMessage, and the icon handle's value as the id. Lets the
+  // shell's TaskbarCreated through to |owner| even when the program runs elevated. Does not
   // show anything; the icon must outlive the tray icon.
   void Fill(HWND owner, HICON icon) noexcept;
 
