@@ -1,7 +1,6 @@
 #include "switcher/frmset.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 #include <utility>
 
 #include "hotkeybox/properties.h"
