@@ -253,7 +253,7 @@ void Orvanta::OnDestroy() {
 LRESULT Orvanta::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
-      OnSize(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      OnSize(LOWORD(lp), HIWORD(lp));  // sizes, never negative
       return 0;
     case WM_SETFOCUS:
       OnSetFocus();
