@@ -1,30 +1,50 @@
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
+#include "app/resource.h"
 #include "switcher/frmset.h"
+#include "win32/com.h"
+#include "win32/message_box.h"
+#include "win32/trace.h"
 #include "win32/unique.h"
 
 namespace {
 
 constexpr wchar_t kInstanceMutex[] = L"Local\\Orvanta.Tarnelle";
 
+constexpr tarnelle::switcher::Resources kResources{
+    .icon = IDI_TARNELLE,
+    .logo = IDR_LOGO,
+    .hide_image = IDR_HIDE,
+    .close_image = IDR_CLOSE,
+    .hand_cursor = IDI_HAND_CURSOR,
+    .hand_hot_spot = {13, 4},  // the fingertip of the drawing
+};
+
 // A second start brings the running instance's window up and leaves everything else alone:
 // two instances would fight over every hotkey and overwrite each other's settings.
 void ShowRunningInstance() {
   const HWND running = ::FindWindowW(tarnelle::switcher::frmSet::kClassName, nullptr);
   if (running != nullptr) {
-    ::ShowWindow(running, SW_SHOW);
-    ::SetForegroundWindow(running);
+    std::ignore = ::ShowWindow(running, SW_SHOW);  // answers the old visibility
+    std::ignore = ::SetForegroundWindow(running);  // refused under a foreground lock
   }
+}
+
+// The program cannot run: the user must hear why, not find it gone.
+int Fail(const wchar_t* what) {
+  tarnelle::win32::ShowError(nullptr, what);
+  return 1;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Load system DLLs from the system folder only, never from the program's folder.
-  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  ::HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+  std::ignore = tarnelle::win32::Check(::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32),
+                                       L"SetDefaultDllDirectories");
+  std::ignore = tarnelle::win32::Check(
+      ::HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0), L"HeapSetInformation");
 
   const tarnelle::win32::unique_handle instance(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
   if (instance && ::GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -32,31 +52,28 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 0;
   }
 
-  if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
-    return 1;
+  // The pictures are decoded through COM.
+  const tarnelle::win32::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  if (FAILED(com.result())) {
+    tarnelle::win32::TraceError(L"CoInitializeEx", static_cast<DWORD>(com.result()));
+    return Fail(L"Tarnelle could not start: COM is not available.");
   }
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  ::InitCommonControlsEx(&icc);
+  const INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  std::ignore = tarnelle::win32::Check(::InitCommonControlsEx(&icc), L"InitCommonControlsEx");
 
-  int exit_code = 0;
-  {
-    tarnelle::switcher::frmSet form;
-    if (!form.Create()) {
-      ::CoUninitialize();
-      return 1;
-    }
-    form.ShowCentered();
-
-    MSG msg;
-    BOOL got;
-    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0 && got != -1) {
-      if (!::IsDialogMessageW(form.hwnd(), &msg)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-      }
-    }
-    exit_code = got == 0 ? static_cast<int>(msg.wParam) : 1;
+  tarnelle::switcher::frmSet form(kResources);
+  if (!form.Create()) {
+    return Fail(L"Tarnelle could not start: its window could not be made.");
   }
-  ::CoUninitialize();
-  return exit_code;
+  form.ShowCentered();
+
+  MSG msg;
+  BOOL got;
+  while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0 && got != -1) {
+    if (!::IsDialogMessageW(form.hwnd(), &msg)) {
+      std::ignore = ::TranslateMessage(&msg);  // answers whether a character came of it
+      ::DispatchMessageW(&msg);
+    }
+  }
+  return got == 0 ? static_cast<int>(msg.wParam) : 1;
 }

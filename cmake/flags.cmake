@@ -29,3 +29,32 @@ function(tarnelle_windows_exe target)
     target_link_options(${target} PRIVATE /DYNAMICBASE /NXCOMPAT /HIGHENTROPYVA)
   endif()
 endfunction()
+
+# One folder's library. PORTABLE files need no Windows headers and are built natively too;
+# WINDOWS files only in the Windows build, where the library also links WINDOWS_LIBS. A library
+# sees the headers of its own folder and of the libraries it DEPENDS on, nothing else: each
+# folder is offered through a directory of its own in the build tree, so an include of a
+# higher layer does not compile. Natively a folder with no portable source is header-only.
+function(tarnelle_library name folder)
+  cmake_parse_arguments(arg "" "" "PORTABLE;WINDOWS;DEPENDS;WINDOWS_LIBS" ${ARGN})
+  set(root ${PROJECT_BINARY_DIR}/layers/${folder})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  set(sources ${arg_PORTABLE})
+  if(WIN32)
+    list(APPEND sources ${arg_WINDOWS})
+  endif()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${root})
+    target_link_libraries(${name} PUBLIC ${arg_DEPENDS})
+    if(WIN32)
+      target_link_libraries(${name} PUBLIC ${arg_WINDOWS_LIBS})
+    endif()
+    tarnelle_strict(${name})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${root})
+    target_link_libraries(${name} INTERFACE ${arg_DEPENDS})
+  endif()
+endfunction()

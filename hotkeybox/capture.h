@@ -8,7 +8,7 @@
 
 namespace tarnelle::hotkeybox {
 
-inline constexpr wchar_t kPressHotkey[] = L"Press Hotkey";
+inline constexpr wchar_t kPressHotKey[] = L"Press Hotkey";
 
 // Shift state of a key event (not the hotkey modifier mask).
 inline constexpr std::int16_t kShiftShift = 1;
@@ -27,11 +27,12 @@ inline constexpr std::int16_t kVkControl = 17;
 inline constexpr std::int16_t kVkMenu = 18;
 inline constexpr std::int16_t kVkLeftWin = 91;
 inline constexpr std::int16_t kVkApps = 93;
+inline constexpr std::int16_t kVkProcessKey = 229;  // a key an input method has taken
 
-struct HotkeyRecord {
+struct HotKeyRecord {
   std::int32_t KeyCode = 0;     // virtual key; 0 = none captured
   std::int32_t ModKeyCode = 0;  // kMod* flags
-  friend bool operator==(const HotkeyRecord&, const HotkeyRecord&) = default;
+  friend bool operator==(const HotKeyRecord&, const HotKeyRecord&) = default;
 };
 
 // Names a virtual key from the active keyboard layout; empty when the layout has no name.
@@ -43,8 +44,9 @@ using KeyNamer = std::function<std::wstring(std::int16_t virtual_key)>;
 
 class KeyCapture {
  public:
-  // The context-menu key is refused before anything else: the box cancels it and stops.
-  [[nodiscard]] static constexpr bool IsRefused(std::int16_t k) { return k == kVkApps; }
+  // Refused before anything else, so the box cancels the key and stops: the context-menu key,
+  // and the stand-in an input method sends for a key it is composing with, which names no key.
+  [[nodiscard]] static constexpr bool IsRefused(std::int16_t k) { return k == kVkApps || k == kVkProcessKey; }
 
   // A key-down the host has seen (and may have changed): rebuilds the record from nothing and
   // returns the text the box shows now.
@@ -59,12 +61,12 @@ class KeyCapture {
   // A refused registration forgets the combination.
   void Clear() { record_ = {}; }
 
-  void Load(HotkeyRecord record) { record_ = record; }
-  [[nodiscard]] const HotkeyRecord& record() const { return record_; }
+  void Load(HotKeyRecord record) { record_ = record; }
+  [[nodiscard]] const HotKeyRecord& record() const { return record_; }
   [[nodiscard]] bool WinKeyDown() const { return win_key_down_; }
 
  private:
-  HotkeyRecord record_;
+  HotKeyRecord record_;
   bool win_key_down_ = false;
 };
 

@@ -1,38 +1,33 @@
 #include "hotkeybox/orvanta.h"
 
 #include <commctrl.h>
+#include <imm.h>
 #include <windowsx.h>
 #include <utility>
 
-#include "hotkeybox/subclass.h"
 #include "settings/ini.h"
-#include "settings/user_store.h"
-#include "settings/values.h"
-#include "win32/font.h"
 #include "win32/message_box.h"
 #include "win32/module.h"
+#include "win32/trace.h"
 #include "win32/units.h"
 
 namespace tarnelle::hotkeybox {
+
+// The portable core keeps its own copies of the platform's numbers; they must be the platform's.
+static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT &&
+              kModWin == MOD_WIN);
+static_assert(kVkShift == VK_SHIFT && kVkControl == VK_CONTROL && kVkMenu == VK_MENU);
+static_assert(kVkLeftWin == VK_LWIN && kVkApps == VK_APPS && kVkProcessKey == VK_PROCESSKEY);
+static_assert(SystemColorIndex(kSysWindowBackground) == COLOR_WINDOW);
+static_assert(SystemColorIndex(kSysWindowText) == COLOR_WINDOWTEXT);
+static_assert(FontDesc{}.weight == FW_NORMAL && FontDesc{}.charset == DEFAULT_CHARSET);
+
 namespace {
 
-constexpr wchar_t kClassName[] = L"Orvanta";
-constexpr wchar_t kErrorCaption[] = L"error";
-constexpr UINT kErrorStyle = MB_OK | MB_ICONHAND;
-constexpr wchar_t kNotSetHotkey[] = L"Not set hotkey";
-constexpr wchar_t kHotkeyTaken[] = L"Hotkey already exists, please change a hotkey.";
+constexpr wchar_t kNotSetHotKey[] = L"Not set hotkey";
+constexpr wchar_t kHotKeyTaken[] = L"Hotkey already exists, please change a hotkey.";
 constexpr int kTextBoxId = 1;
 constexpr int kKeyNameChars = 255;
-
-const win32::WindowClass& BoxClass() {
-  static const win32::WindowClass cls([] {
-    WNDCLASSEXW wc{};
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    return wc;
-  }());
-  return cls;
-}
 
 // Read from the message being handled, not from the hardware, so a key's modifiers are the
 // ones that were down when it was pressed.
@@ -63,12 +58,12 @@ COLORREF ToColorRef(OleColor c) {
   return IsSystemColor(c) ? ::GetSysColor(SystemColorIndex(c)) : static_cast<COLORREF>(c & 0x00FFFFFFu);
 }
 
-UINT DpiOf(HWND hwnd) {
-  const UINT dpi = ::GetDpiForWindow(hwnd);
-  return dpi != 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
-}
-
 }  // namespace
+
+win32::FontSpec FontSpecOf(const FontDesc& font) {
+  return win32::FontSpec{font.name,   font.points,    font.weight,       font.charset,
+                         font.italic, font.underline, font.strikethrough};
+}
 
 class Orvanta::TextBoxEvents final : public win32::ControlHook {
  public:
@@ -80,13 +75,14 @@ class Orvanta::TextBoxEvents final : public win32::ControlHook {
  private:
   using MouseEvent = void (OrvantaEvents::*)(std::int16_t&, std::int16_t&, float&, float&);
   void Mouse(MouseEvent event, std::int16_t button, LPARAM lp);
+  LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
 
   Orvanta& box_;
   bool left_pressed_ = false;  // a left press in the box, waiting for its release (Click)
 };
 
 void Orvanta::TextBoxEvents::Mouse(MouseEvent event, std::int16_t button, LPARAM lp) {
-  const UINT dpi = DpiOf(control());
+  const UINT dpi = win32::DpiOf(control());
   std::int16_t shift = ShiftState();
   float x = units::PixelsToTwips(GET_X_LPARAM(lp), static_cast<int>(dpi));
   float y = units::PixelsToTwips(GET_Y_LPARAM(lp), static_cast<int>(dpi));
@@ -112,18 +108,13 @@ LRESULT Orvanta::TextBoxEvents::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_SYSCHAR:
     case WM_DEADCHAR:
     case WM_SYSDEADCHAR:
-      return 0;  // the text changes only through capture
-    case WM_GETDLGCODE: {
-      // Enter, Escape and the arrows are hotkeys too, even under IsDialogMessage; Tab still
-      // moves the focus on.
-      const auto* queued = reinterpret_cast<const MSG*>(lp);
-      const WPARAM key = queued != nullptr ? queued->wParam : wp;
-      LRESULT code = CallNext(msg, wp, lp);
-      if (key != VK_TAB) {
-        code |= DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_WANTCHARS;
-      }
-      return code;
-    }
+    case WM_IME_STARTCOMPOSITION:
+    case WM_IME_COMPOSITION:
+    case WM_IME_ENDCOMPOSITION:
+    case WM_IME_CHAR:
+      return 0;  // the text changes only through capture, never by typing or an input method
+    case WM_GETDLGCODE:
+      return OnGetDlgCode(wp, lp);
     case WM_KILLFOCUS:
       // A left Win key released in another window would otherwise stay down here for good.
       box_.capture_.FocusLost();
@@ -170,34 +161,46 @@ LRESULT Orvanta::TextBoxEvents::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp)
   return CallNext(msg, wp, lp);
 }
 
+LRESULT Orvanta::TextBoxEvents::OnGetDlgCode(WPARAM wp, LPARAM lp) {
+  // Enter, Escape and the arrows are hotkeys too, even under IsDialogMessage; Tab still moves
+  // the focus on.
+  const auto* queued = reinterpret_cast<const MSG*>(lp);
+  const WPARAM key = queued != nullptr ? queued->wParam : wp;
+  LRESULT code = CallNext(WM_GETDLGCODE, wp, lp);
+  if (key != VK_TAB) {
+    code |= DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_WANTCHARS;
+  }
+  return code;
+}
+
 Orvanta::Orvanta(ControlSite& site, OrvantaEvents& events)
     : site_(site), events_(events), text_box_events_(std::make_unique<TextBoxEvents>(*this)) {}
 
 Orvanta::~Orvanta() {
-  Teardown();
-  tooltip_.reset();
   if (hwnd() != nullptr) {
-    ::DestroyWindow(hwnd());  // while the fonts and brushes it paints with still exist
+    // While the fonts and brushes it paints with still exist; the members then unwind the rest.
+    std::ignore = win32::Check(::DestroyWindow(hwnd()), L"DestroyWindow");
   }
 }
 
 bool Orvanta::Create(HWND parent, int x, int y, int width, int height, int control_id) {
-  const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id));
-  if (CreateFrom(BoxClass(), WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width,
-                 height, parent, id) == nullptr) {
+  static const win32::WindowClass cls({.name = L"Orvanta"});
+  if (CreateFrom(cls, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
+                 parent, win32::ControlId(control_id)) == nullptr) {
     return false;
   }
-  RECT client{};
-  ::GetClientRect(hwnd(), &client);
-  text_box_ = ::CreateWindowExW(0, L"EDIT", kPressHotkey, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                0, 0, client.right, client.bottom, hwnd(),
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextBoxId)),
-                                win32::ThisModule(), nullptr);
+  text_box_ = win32::CreateControl(L"EDIT", kPressHotKey, WS_TABSTOP | ES_AUTOHSCROLL, 0, hwnd(), kTextBoxId);
   if (text_box_ == nullptr) {
     return false;
   }
+  OnSize(width, height);
+  dpi_ = win32::DpiOf(text_box_);
+  // No input method for the box: what it composes is text, and the box takes keys only.
+  std::ignore = win32::Check(::ImmAssociateContextEx(text_box_, nullptr, 0), L"ImmAssociateContextEx");
   // Attached before HookTextBox, so that the hook keeps this chain as the procedure to call.
-  text_box_events_->Attach(text_box_);
+  if (!text_box_events_->Attach(text_box_)) {
+    return false;
+  }
   ApplyColors();
   ApplyEnabled(enabled_);
   ApplyFont(site_.AmbientFont());  // until the host gives another
@@ -206,39 +209,66 @@ bool Orvanta::Create(HWND parent, int x, int y, int width, int height, int contr
   return true;
 }
 
+void Orvanta::OnSize(int width, int height) {
+  if (text_box_ != nullptr) {
+    std::ignore = win32::Check(
+        ::SetWindowPos(text_box_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE),
+        L"SetWindowPos");
+  }
+}
+
+void Orvanta::OnSetFocus() {
+  if (text_box_ != nullptr) {
+    ::SetFocus(text_box_);
+  }
+}
+
+LRESULT Orvanta::OnCtlColor(HDC dc, HWND control) {
+  if (control != text_box_) {
+    return 0;  // not ours: the default colours
+  }
+  ::SetTextColor(dc, ToColorRef(fore_color_));
+  ::SetBkColor(dc, ToColorRef(back_color_));
+  const HBRUSH brush =
+      IsSystemColor(back_color_) ? ::GetSysColorBrush(SystemColorIndex(back_color_)) : back_brush_.get();
+  return reinterpret_cast<LRESULT>(brush);
+}
+
+void Orvanta::OnDpiChanged(UINT dpi) {
+  if (dpi == dpi_) {
+    return;
+  }
+  dpi_ = dpi;
+  ApplyFont(FontDesc(font_));
+}
+
+void Orvanta::OnDestroy() {
+  // The box window may go with its parent before the box itself: give the text box its own
+  // procedure back while it still exists.
+  text_box_hook_.reset();
+  text_box_events_->Detach();
+  tooltip_.reset();
+}
+
 LRESULT Orvanta::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
-      if (text_box_ != nullptr) {
-        ::SetWindowPos(text_box_, nullptr, 0, 0, LOWORD(lp), HIWORD(lp),
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+      OnSize(LOWORD(lp), HIWORD(lp));  // sizes, never negative
       return 0;
     case WM_SETFOCUS:
-      if (text_box_ != nullptr) {
-        ::SetFocus(text_box_);
-      }
+      OnSetFocus();
       return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:  // a disabled text box asks this one
-      if (reinterpret_cast<HWND>(lp) == text_box_) {
-        const auto dc = reinterpret_cast<HDC>(wp);
-        ::SetTextColor(dc, ToColorRef(fore_color_));
-        ::SetBkColor(dc, ToColorRef(back_color_));
-        const HBRUSH brush = IsSystemColor(back_color_) ? ::GetSysColorBrush(SystemColorIndex(back_color_))
-                                                        : back_brush_.get();
-        return reinterpret_cast<LRESULT>(brush);
+      if (const LRESULT brush = OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))) {
+        return brush;
       }
       break;
     case WM_DPICHANGED_AFTERPARENT:
-      ApplyFont(FontDesc(font_));
+      OnDpiChanged(win32::DpiOf(hwnd()));
       return 0;
     case WM_DESTROY:
-      // The box window may go with its parent before the box itself: give the text box its own
-      // procedure back while it still exists.
-      UnhookTextBoxOnce();
-      text_box_events_->Detach();
-      tooltip_.reset();
+      OnDestroy();
       break;
     default:
       break;
@@ -251,7 +281,7 @@ void Orvanta::OnDestroyed() {
 }
 
 void Orvanta::InitDefaults() {
-  SetText(kPressHotkey);
+  SetText(kPressHotKey);
   storage_ = StorageProperties{};
 }
 
@@ -273,10 +303,10 @@ void Orvanta::LoadProperties(const PropertyStore& store) {
 
   if (site_.UserMode()) {
     RunTimeSetUp();
-    LoadSavedHotkey();
+    LoadSavedHotKey();
   } else {
     // In the designer the box shows its designed text and touches no settings.
-    SetText(store.ReadText(prop::kText, kPressHotkey));
+    SetText(store.ReadText(prop::kText, kPressHotKey));
   }
 }
 
@@ -337,13 +367,7 @@ void Orvanta::SetAppearance(std::int32_t appearance) {
 }
 
 std::wstring Orvanta::Text() const {
-  if (text_box_ == nullptr) {
-    return {};
-  }
-  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(text_box_)) + 1, L'\0');
-  const int n = ::GetWindowTextW(text_box_, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return text;
+  return text_box_ != nullptr ? win32::WindowText(text_box_) : std::wstring();
 }
 
 void Orvanta::SetToolTipText(std::wstring_view text) {
@@ -361,7 +385,7 @@ void Orvanta::SetHotKeyEnabled(bool enabled) {
     return;
   }
   if (KeyCode() == 0) {
-    ShowError(kNotSetHotkey);
+    ShowError(kNotSetHotKey);
     return;
   }
   if (TryRegisterHotKey()) {
@@ -369,41 +393,19 @@ void Orvanta::SetHotKeyEnabled(bool enabled) {
     return;
   }
   // Taken by another box or program, or refused for any other reason: the user picks anew.
-  ShowError(kHotkeyTaken);
-  SetText(kPressHotkey);
+  ShowError(kHotKeyTaken);
+  SetText(kPressHotKey);
   capture_.Clear();
 }
 
 SaveResult Orvanta::SaveSettings() {
-  const bool in_ini = storage_.SettingLocation == 0;
-  if (in_ini) {
-    // Our own file, not whichever one the box loaded last chose.
-    settings::SetINIFile(storage_.INIFileName);
-  }
-  const std::wstring where = in_ini ? settings::INIPath()
-                                    : L"HKEY_CURRENT_USER\\Software\\" + storage_.RegKeyName + L"\\" +
-                                          std::wstring(kSettingsSection);
-  SaveResult result;
-  // A refused write does not stop the others; the first refusal is reported.
-  const auto write = [&](std::wstring SavedKeyNames::*key, const std::wstring& value) {
-    const std::wstring name = SavedKeysFor(site_.ExtenderName()).*key;
-    const settings::WriteResult r =
-        in_ini ? settings::WriteINI(kSettingsSection, name, value)
-               : settings::WriteUserSetting(storage_.RegKeyName, kSettingsSection, name, value);
-    if (!r.ok && result.ok) {
-      result = SaveResult{false, where, r.error};
-    }
-  };
-  write(&SavedKeyNames::text, Text());
-  write(&SavedKeyNames::key_code, settings::FormatDecimal32(KeyCode()));
-  write(&SavedKeyNames::mod_key_code, settings::FormatDecimal32(ModKeyCode()));
-  return result;
+  return WriteSavedHotKey(storage_, site_.ExtenderName(), SavedHotKey{Text(), capture_.record()});
 }
 
 void Orvanta::SetINIFileName(std::wstring_view name) {
   RefuseAtRunTime();
   storage_.INIFileName = name;
-  settings::SetINIFile(storage_.INIFileName);
+  settings::SetINIFile(storage_.INIFileName);  // in the designer the process-wide file follows it
   site_.PropertyChanged(prop::kINIFileName);
 }
 
@@ -427,47 +429,22 @@ void Orvanta::RunTimeSetUp() {
   // WM_QUERYENDSESSION.
   hotkey_window_.reset(::CreateWindowExW(0, L"#32770", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                          win32::ThisModule(), nullptr));
-  if (hotkey_window_) {
+  if (!hotkey_window_) {
+    win32::TraceLastError(L"CreateWindowExW(#32770)");  // the box works, but never hears its hotkey
+  } else {
     HookWindow(hotkey_window_.get(), this);
+    hotkey_hook_.reset(hotkey_window_.get());
   }
-  if (text_box_ != nullptr && !text_box_hooked_) {
+  if (text_box_ != nullptr && !text_box_hook_) {
     HookTextBox(text_box_);
-    text_box_hooked_ = true;
+    text_box_hook_.reset(text_box_);
   }
 }
 
-void Orvanta::LoadSavedHotkey() {
-  const bool in_ini = storage_.SettingLocation == 0;
-  if (in_ini) {
-    settings::SetINIFile(storage_.INIFileName);
-  }
-  const auto read = [&](std::wstring SavedKeyNames::*key, const wchar_t* fallback) {
-    const std::wstring name = SavedKeysFor(site_.ExtenderName()).*key;
-    return in_ini ? settings::ReadINI(kSettingsSection, name, fallback)
-                  : settings::ReadUserSetting(storage_.RegKeyName, kSettingsSection, name, fallback);
-  };
-  // Shown as saved, never rebuilt from the codes.
-  SetText(read(&SavedKeyNames::text, kPressHotkey));
-  const std::int32_t key_code = settings::ParseSavedNumber(read(&SavedKeyNames::key_code, L"0"));
-  const std::int32_t mod_key_code = settings::ParseSavedNumber(read(&SavedKeyNames::mod_key_code, L"0"));
-  capture_.Load(HotkeyRecord{key_code, mod_key_code});
-}
-
-void Orvanta::Teardown() noexcept {
-  // No UnregisterHotKey: a registration still in force goes with the window that carries it.
-  if (hotkey_window_) {
-    UnhookWindow(hotkey_window_.get());
-  }
-  UnhookTextBoxOnce();
-  hotkey_window_.reset();
-  text_box_events_->Detach();
-}
-
-void Orvanta::UnhookTextBoxOnce() noexcept {
-  if (text_box_hooked_) {
-    UnhookTextBox(text_box_);
-    text_box_hooked_ = false;
-  }
+void Orvanta::LoadSavedHotKey() {
+  const SavedHotKey saved = ReadSavedHotKey(storage_, site_.ExtenderName());
+  SetText(saved.text);
+  capture_.Load(saved.record);
 }
 
 bool Orvanta::TryRegisterHotKey() {
@@ -475,19 +452,20 @@ bool Orvanta::TryRegisterHotKey() {
   if (!hotkey_window_) {
     return false;
   }
+  // A refusal is the user's to see (the box says so), not a fault to trace.
   return ::RegisterHotKey(hotkey_window_.get(), kHotKeyId, static_cast<UINT>(ModKeyCode()),
                           static_cast<UINT>(KeyCode())) != FALSE;
 }
 
 void Orvanta::ReleaseHotKey() {
   if (hotkey_window_) {
-    ::UnregisterHotKey(hotkey_window_.get(), kHotKeyId);  // nothing to do if it was not registered
+    std::ignore = ::UnregisterHotKey(hotkey_window_.get(), kHotKeyId);  // fails only if it was not registered
   }
 }
 
 void Orvanta::SetText(std::wstring_view text) {
   if (text_box_ != nullptr) {
-    ::SetWindowTextW(text_box_, std::wstring(text).c_str());
+    std::ignore = win32::Check(::SetWindowTextW(text_box_, std::wstring(text).c_str()), L"SetWindowTextW");
   }
 }
 
@@ -500,8 +478,7 @@ void Orvanta::CaretToEnd() {
 }
 
 void Orvanta::ShowError(const wchar_t* text) {
-  const HWND owner = hwnd() != nullptr ? ::GetAncestor(hwnd(), GA_ROOT) : nullptr;
-  win32::ShowMessageBox(owner, text, kErrorCaption, kErrorStyle);  // the answer means nothing
+  win32::ShowError(hwnd() != nullptr ? ::GetAncestor(hwnd(), GA_ROOT) : nullptr, text);
 }
 
 void Orvanta::RefuseAtRunTime() const {
@@ -514,30 +491,28 @@ void Orvanta::ApplyColors() {
   // System colours paint with the system's own brushes, which follow a change of scheme.
   back_brush_.reset(IsSystemColor(back_color_) ? nullptr : ::CreateSolidBrush(ToColorRef(back_color_)));
   if (text_box_ != nullptr) {
-    ::InvalidateRect(text_box_, nullptr, TRUE);
+    std::ignore = ::InvalidateRect(text_box_, nullptr, TRUE);  // fails only without a window
   }
 }
 
 void Orvanta::ApplyEnabled(bool enabled) {
   enabled_ = enabled;
   if (text_box_ != nullptr) {
-    ::EnableWindow(text_box_, enabled ? TRUE : FALSE);
+    std::ignore = ::EnableWindow(text_box_, enabled ? TRUE : FALSE);  // answers the old state, no failure
   }
 }
 
 void Orvanta::ApplyFont(const FontDesc& font) {
-  if (font_handle_ && font == font_) {
-    return;  // loading the same font the box was made with changes nothing
+  if (font_handle_ && font == font_ && font_dpi_ == dpi_) {
+    return;  // loading the same font the box was made with, at the same DPI, changes nothing
   }
   font_ = font;
   if (text_box_ == nullptr) {
     return;
   }
-  win32::unique_hfont handle =
-      win32::CreateFontFor(win32::FontSpec{font_.name, font_.points, font_.weight, font_.charset,
-                                           font_.italic, font_.underline, font_.strikethrough},
-                           DpiOf(text_box_));
-  ::SendMessageW(text_box_, WM_SETFONT, reinterpret_cast<WPARAM>(handle.get()), TRUE);
+  win32::unique_hfont handle = win32::CreateFontFor(FontSpecOf(font_), dpi_);
+  win32::SetFont(text_box_, handle.get(), true);
+  font_dpi_ = dpi_;
   font_handle_ = std::move(handle);  // the old font is deleted only once the text box has let go
 }
 
@@ -563,8 +538,10 @@ void Orvanta::ApplyBorder(std::int32_t border_style, std::int32_t appearance) {
   }
   ::SetWindowLongPtrW(text_box_, GWL_STYLE, style);
   ::SetWindowLongPtrW(text_box_, GWL_EXSTYLE, ex_style);
-  ::SetWindowPos(text_box_, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  std::ignore =
+      win32::Check(::SetWindowPos(text_box_, nullptr, 0, 0, 0, 0,
+                                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED),
+                   L"SetWindowPos");
 }
 
 void Orvanta::ApplyToolTipText(std::wstring_view text) {
@@ -591,8 +568,12 @@ void Orvanta::ApplyToolTipText(std::wstring_view text) {
   tooltip_.reset(::CreateWindowExW(
       WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, win32::ThisModule(), nullptr));
-  if (tooltip_) {
-    ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  if (!tooltip_) {
+    win32::TraceLastError(TOOLTIPS_CLASSW);
+    return;
+  }
+  if (::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) == FALSE) {
+    win32::TraceLastError(L"TTM_ADDTOOLW");
   }
 }
 
@@ -611,7 +592,7 @@ void Orvanta::OnKeyDown(std::int16_t k, std::int16_t shift) {
 
 void Orvanta::OnKeyUp(std::int16_t k, std::int16_t shift) {
   if (capture_.KeyUp(k)) {
-    SetText(kPressHotkey);
+    SetText(kPressHotKey);
   }
   CaretToEnd();
   events_.KeyUp(k, shift);

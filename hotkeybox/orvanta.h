@@ -11,6 +11,9 @@
 
 #include "hotkeybox/capture.h"
 #include "hotkeybox/properties.h"
+#include "hotkeybox/saved_hotkey.h"
+#include "hotkeybox/subclass.h"
+#include "win32/font.h"
 #include "win32/unique.h"
 #include "win32/window.h"
 
@@ -31,22 +34,18 @@ class OrvantaEvents {
   virtual void MouseUp(std::int16_t& /*Button*/, std::int16_t& /*Shift*/, float& /*X*/, float& /*Y*/) {}
 };
 
-// What SaveSettings could not write, so the caller can tell the user.
-struct SaveResult {
-  bool ok = true;
-  std::wstring where;  // the file, or the registry location, that refused the write
-  DWORD error = ERROR_SUCCESS;
-};
+// A font as the host describes it, in the form the platform's font is made from.
+[[nodiscard]] win32::FontSpec FontSpecOf(const FontDesc& font);
 
 class Orvanta final : public win32::Window {
  public:
   inline static constexpr int kHotKeyId = 1;  // the same on every box: each has its own window
 
   Orvanta(ControlSite& site, OrvantaEvents& events);
-  ~Orvanta() override;  // teardown: unhook both windows, destroy the hidden window
+  ~Orvanta() override;
 
   // Creates the box window (class "Orvanta") and its text box at a position in pixels.
-  bool Create(HWND parent, int x, int y, int width, int height, int control_id);
+  [[nodiscard]] bool Create(HWND parent, int x, int y, int width, int height, int control_id);
 
   // Lifecycle notifications from the host.
   void InitDefaults();
@@ -74,7 +73,7 @@ class Orvanta final : public win32::Window {
   [[nodiscard]] bool HotKeyEnabled() const { return hotkey_enabled_; }
   void SetHotKeyEnabled(bool enabled);
   [[nodiscard]] std::int32_t ModKeyCode() const { return capture_.record().ModKeyCode; }
-  SaveResult SaveSettings();
+  [[nodiscard]] SaveResult SaveSettings();
   [[nodiscard]] const std::wstring& INIFileName() const { return storage_.INIFileName; }
   void SetINIFileName(std::wstring_view name);  // throws ControlError(382) while the program runs
   [[nodiscard]] std::int32_t SettingLocation() const { return storage_.SettingLocation; }
@@ -86,6 +85,8 @@ class Orvanta final : public win32::Window {
   [[nodiscard]] HWND TextBoxWindow() const noexcept { return text_box_; }
   [[nodiscard]] HWND HotKeyWindow() const noexcept { return hotkey_window_.get(); }
   [[nodiscard]] bool WinKeyDown() const { return capture_.WinKeyDown(); }
+  // The box now draws at |dpi|: its font is made again for it.
+  void OnDpiChanged(UINT dpi);
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -96,9 +97,7 @@ class Orvanta final : public win32::Window {
   friend class TextBoxEvents;
 
   void RunTimeSetUp();
-  void LoadSavedHotkey();
-  void Teardown() noexcept;
-  void UnhookTextBoxOnce() noexcept;
+  void LoadSavedHotKey();
   bool TryRegisterHotKey();
   void ReleaseHotKey();
   void SetText(std::wstring_view text);
@@ -116,25 +115,39 @@ class Orvanta final : public win32::Window {
   void OnKeyDown(std::int16_t k, std::int16_t shift);
   void OnKeyUp(std::int16_t k, std::int16_t shift);
 
+  // Messages of the box window.
+  void OnSize(int width, int height);
+  void OnSetFocus();
+  LRESULT OnCtlColor(HDC dc, HWND control);
+  void OnDestroy();
+
   ControlSite& site_;
   OrvantaEvents& events_;
   KeyCapture capture_;
   StorageProperties storage_;
   bool hotkey_enabled_ = false;
-  win32::unique_hwnd hotkey_window_;  // the hidden window, unhooked before it is destroyed
-  HWND text_box_ = nullptr;           // txtHotKey, a child of the box window
-  bool text_box_hooked_ = false;      // HookTextBox ran and UnhookTextBox has not
-  std::unique_ptr<TextBoxEvents> text_box_events_;
   OleColor back_color_ = kSysWindowBackground;
   OleColor fore_color_ = kSysWindowText;
   bool enabled_ = true;
   FontDesc font_;
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;  // the DPI the box draws at
+  UINT font_dpi_ = 0;                   // the DPI font_handle_ was made for
   std::int32_t border_style_ = 1;
   std::int32_t appearance_ = 1;
   std::wstring tooltip_text_;
   win32::unique_hfont font_handle_;
   win32::unique_hbrush back_brush_;
-  win32::unique_hwnd tooltip_;
+  HWND text_box_ = nullptr;  // txtHotKey, a child of the box window: goes with it
+
+  // Teardown is the order these unwind in (last declared, first undone): the hidden window is
+  // unhooked, then the text box (unless the box window took it along already, see OnDestroy),
+  // then the text box's event subclass is removed, then the hidden window is destroyed. No
+  // UnregisterHotKey: a registration still in force goes with the window that carries it.
+  win32::unique_hwnd hotkey_window_;
+  std::unique_ptr<TextBoxEvents> text_box_events_;
+  unique_text_box_hook text_box_hook_;
+  unique_window_hook hotkey_hook_;
+  win32::unique_hwnd tooltip_;  // unowned popup: lives exactly as long as the box wants it
 };
 
 }  // namespace tarnelle::hotkeybox

@@ -1,5 +1,7 @@
 #include "hotkeybox/subclass.h"
 
+#include <tuple>
+
 #include "hotkeybox/orvanta.h"
 
 namespace tarnelle::hotkeybox {
@@ -15,31 +17,31 @@ HANDLE AsProperty(LONG_PTR value) {
 
 }  // namespace
 
-// The platform's results are not examined here: the hook has no one to report to, and a failed
-// step leaves the window with its own procedure, which is harmless.
+// The platform's results are ignored here on purpose: the hook has no one to report to, and a
+// failed step leaves the window with its own procedure, which is harmless.
 
 void HookWindow(HWND hwnd, Orvanta* box) {
-  ::SetPropW(hwnd, kPropObject, box);
+  std::ignore = ::SetPropW(hwnd, kPropObject, box);
   const LONG_PTR old = ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HotKeyWndProc));
-  ::SetPropW(hwnd, kPropWinProc, AsProperty(old));
+  std::ignore = ::SetPropW(hwnd, kPropWinProc, AsProperty(old));
 }
 
-void UnhookWindow(HWND hwnd) {
+void UnhookWindow(HWND hwnd) noexcept {
   const HANDLE previous = ::GetPropW(hwnd, kPropWinProc);
   ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-  ::RemovePropW(hwnd, kPropObject);
-  ::RemovePropW(hwnd, kPropWinProc);
+  std::ignore = ::RemovePropW(hwnd, kPropObject);
+  std::ignore = ::RemovePropW(hwnd, kPropWinProc);
 }
 
 void HookTextBox(HWND hwnd) {
   const LONG_PTR old = ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TextBoxWndProc));
-  ::SetPropW(hwnd, kPropWinProc, AsProperty(old));
+  std::ignore = ::SetPropW(hwnd, kPropWinProc, AsProperty(old));
 }
 
-void UnhookTextBox(HWND hwnd) {
+void UnhookTextBox(HWND hwnd) noexcept {
   const HANDLE previous = ::GetPropW(hwnd, kPropWinProc);
   ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-  ::RemovePropW(hwnd, kPropWinProc);
+  std::ignore = ::RemovePropW(hwnd, kPropWinProc);
 }
 
 LRESULT CALLBACK HotKeyWndProc(HWND hwnd, UINT msg, WPARAM /*wp*/, LPARAM /*lp*/) noexcept {

@@ -2,14 +2,14 @@
 
 #include <string>
 
-#include "settings/values.h"
+#include "settings/paths.h"
 
 namespace tarnelle::settings {
 namespace {
 
-std::wstring& CurrentPath() {
-  static std::wstring path;
-  return path;
+IniFile& ProcessFile() {
+  static IniFile file;
+  return file;
 }
 
 // The longest path the platform can hand back, NUL included.
@@ -26,31 +26,26 @@ std::wstring ExecutableFolder() {
 
 }  // namespace
 
-void SetINIFile(std::wstring_view name) {
+IniFile IniFile::InProgramFolder(std::wstring_view name) {
   const std::wstring folder = ExecutableFolder();
   if (folder.empty()) {
-    // Without a folder the profile functions would fall back to the Windows folder.
-    CurrentPath().clear();
-    return;
+    return IniFile{};
   }
-  CurrentPath() = JoinIniPath(folder, name);
+  return IniFile(JoinIniPath(folder, name));
 }
 
-const std::wstring& INIPath() {
-  return CurrentPath();
-}
-
-std::wstring ReadINI(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
-  const std::wstring& path = CurrentPath();
-  if (path.empty()) {
+std::wstring IniFile::Read(std::wstring_view section, std::wstring_view key,
+                           std::wstring_view fallback) const {
+  if (path_.empty()) {
     return std::wstring(fallback);
   }
   const std::wstring section_z(section);
   const std::wstring key_z(key);
   const std::wstring fallback_z(fallback);
   wchar_t buffer[kIniBufferChars] = {};
+  // A missing file is no failure here: it reads as the fallback, as the platform answers.
   const DWORD n = ::GetPrivateProfileStringW(section_z.c_str(), key_z.c_str(), fallback_z.c_str(), buffer,
-                                             kIniBufferChars, path.c_str());
+                                             kIniBufferChars, path_.c_str());
   if (n == 0) {
     return {};
   }
@@ -59,9 +54,8 @@ std::wstring ReadINI(std::wstring_view section, std::wstring_view key, std::wstr
   return std::wstring(text.substr(0, text.find(L'\0')));
 }
 
-WriteResult WriteINI(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
-  const std::wstring& path = CurrentPath();
-  if (path.empty()) {
+WriteResult IniFile::Write(std::wstring_view section, std::wstring_view key, std::wstring_view value) const {
+  if (path_.empty()) {
     // A bare name would send the write into the Windows folder.
     return {false, ERROR_FILE_NOT_FOUND};
   }
@@ -69,12 +63,28 @@ WriteResult WriteINI(std::wstring_view section, std::wstring_view key, std::wstr
   const std::wstring key_z(key);
   const std::wstring value_z(value);
   ::SetLastError(ERROR_SUCCESS);
-  if (::WritePrivateProfileStringW(section_z.c_str(), key_z.c_str(), value_z.c_str(), path.c_str())) {
+  if (::WritePrivateProfileStringW(section_z.c_str(), key_z.c_str(), value_z.c_str(), path_.c_str())) {
     return {};
   }
   const DWORD error = ::GetLastError();
   // Some refusals leave no error code; the caller still has to see one.
   return {false, error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT};
+}
+
+void SetINIFile(std::wstring_view name) {
+  ProcessFile() = IniFile::InProgramFolder(name);
+}
+
+const std::wstring& INIPath() {
+  return ProcessFile().path();
+}
+
+std::wstring ReadINI(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
+  return ProcessFile().Read(section, key, fallback);
+}
+
+WriteResult WriteINI(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+  return ProcessFile().Write(section, key, value);
 }
 
 }  // namespace tarnelle::settings

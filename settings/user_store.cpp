@@ -28,11 +28,10 @@ std::wstring ReadUserSetting(std::wstring_view application, std::wstring_view se
   if (path.empty()) {
     return std::wstring(fallback);
   }
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) {
-    return std::wstring(fallback);
+  win32::unique_hkey store;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, store.put()) != ERROR_SUCCESS) {
+    return std::wstring(fallback);  // no hotkey saved yet
   }
-  const win32::unique_hkey store(raw);
   const std::wstring name(key);
   std::wstring buffer(64, L'\0');
   // Only what this store writes counts: REG_SZ, with nothing expanded. The value may grow
@@ -59,13 +58,12 @@ WriteResult WriteUserSetting(std::wstring_view application, std::wstring_view se
   if (path.empty()) {
     return {false, ERROR_INVALID_PARAMETER};
   }
-  HKEY raw = nullptr;
+  win32::unique_hkey store;
   LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_SET_VALUE, nullptr, &raw, nullptr);
+                                     KEY_SET_VALUE, nullptr, store.put(), nullptr);
   if (status != ERROR_SUCCESS) {
     return {false, static_cast<DWORD>(status)};
   }
-  const win32::unique_hkey store(raw);
   const std::wstring name(key);
   const std::wstring data(value);
   const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));

@@ -12,7 +12,7 @@ namespace tarnelle::settings {
 [[nodiscard]] std::wstring ReadUserSetting(std::wstring_view application, std::wstring_view section,
                                            std::wstring_view key, std::wstring_view fallback);
 
-WriteResult WriteUserSetting(std::wstring_view application, std::wstring_view section, std::wstring_view key,
-                             std::wstring_view value);
+[[nodiscard]] WriteResult WriteUserSetting(std::wstring_view application, std::wstring_view section,
+                                           std::wstring_view key, std::wstring_view value);
 
 }  // namespace tarnelle::settings

@@ -22,10 +22,11 @@ class MenuWindow : public win32::Window {
   static constexpr UINT kCheckVerson = 3;    // `cv`
   static constexpr UINT kExit = 4;
 
-  MenuWindow() = default;
+  // |client| is the designed size of the window's client area, in twips.
+  explicit MenuWindow(SIZE client) noexcept : client_(client) {}
 
   // Creates the hidden window ("Form1") with its menu, unless it exists already.
-  bool Create();
+  [[nodiscard]] bool Create();
 
   // Pops the menu up at the mouse pointer for |owner| (the main window, brought to the
   // foreground first, so that the menu closes when the user clicks elsewhere) and waits for
@@ -44,6 +45,9 @@ class MenuWindow : public win32::Window {
 
   std::function<void()> on_show;
   std::function<void()> on_exit;  // may end the program
+
+ private:
+  SIZE client_;
 };
 
 }  // namespace tarnelle::shell

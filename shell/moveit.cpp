@@ -1,32 +1,34 @@
 #include "shell/moveit.h"
 
-namespace tarnelle::shell {
+#include <windowsx.h>
 
-void MoveForm(HWND window) noexcept {
-  if (::IsZoomed(window)) {
-    return;
-  }
-  // The press that got us here may have captured the mouse; the move loop needs it free.
-  ::ReleaseCapture();
-  ::SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}
-
-}  // namespace tarnelle::shell
+#include "win32/trace.h"
 
 namespace tarnelle::shell {
 namespace {
 
 // Where the pointer was when the message being handled was sent, in screen pixels.
 POINT MessagePoint() noexcept {
-  const DWORD pos = ::GetMessagePos();
-  return POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+  const LPARAM pos = static_cast<LPARAM>(::GetMessagePos());
+  return POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
 }
 
 }  // namespace
 
+void MoveForm(HWND window) noexcept {
+  if (::IsZoomed(window)) {
+    return;
+  }
+  // The press that got us here may have captured the mouse; the move loop needs it free. Both
+  // results mean nothing: without a capture there is nothing to release, and the loop's
+  // answer is not one.
+  std::ignore = ::ReleaseCapture();
+  ::SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
 void ButtonDrag::Begin(HWND window, UINT button_up) noexcept {
   RECT r{};
-  if (::IsZoomed(window) || !::GetWindowRect(window, &r)) {
+  if (::IsZoomed(window) || !win32::Check(::GetWindowRect(window, &r), L"GetWindowRect")) {
     return;
   }
   grab_ = MessagePoint();
@@ -41,8 +43,10 @@ bool ButtonDrag::OnMouseMove() noexcept {
     return false;
   }
   const POINT p = MessagePoint();
-  ::SetWindowPos(window_, nullptr, origin_.x + p.x - grab_.x, origin_.y + p.y - grab_.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  std::ignore =
+      win32::Check(::SetWindowPos(window_, nullptr, origin_.x + p.x - grab_.x, origin_.y + p.y - grab_.y, 0,
+                                  0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE),
+                   L"SetWindowPos");
   return true;
 }
 
@@ -50,7 +54,7 @@ bool ButtonDrag::OnButtonUp(UINT msg) noexcept {
   if (window_ == nullptr || msg != button_up_) {
     return false;
   }
-  ::ReleaseCapture();  // WM_CAPTURECHANGED ends the drag
+  std::ignore = ::ReleaseCapture();  // WM_CAPTURECHANGED ends the drag; without a capture, nothing to do
   window_ = nullptr;
   return true;
 }

@@ -9,10 +9,6 @@ namespace tarnelle::shell {
 // platform's move loop ends. A maximised window is left alone.
 void MoveForm(HWND window) noexcept;
 
-}  // namespace tarnelle::shell
-
-namespace tarnelle::shell {
-
 // A drag started with the right or middle button. The platform's move loop ends only on a
 // left-button release, so with another button held the window would go on following the
 // pointer after that button is let go; this one follows it while that button is held.

@@ -1,12 +1,23 @@
 #include "shell/tray.h"
 
 #include "shell/shell32.h"
+#include "win32/trace.h"
 
 namespace tarnelle::shell {
+
+// The decoder has no Windows headers; its copies of the mouse messages must be the platform's.
+static_assert(kTrayLeftButtonUp == WM_LBUTTONUP);
+static_assert(kTrayRightButtonUp == WM_RBUTTONUP);
 
 UINT TaskbarCreatedMessage() noexcept {
   static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   return message;
+}
+
+Tray::~Tray() {
+  if (added_) {
+    std::ignore = Delete();  // the shell drops an icon whose window is gone in time anyway
+  }
 }
 
 void Tray::Fill(HWND owner, HICON icon) noexcept {
@@ -19,6 +30,12 @@ void Tray::Fill(HWND owner, HICON icon) noexcept {
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayMessage;
   data_.hIcon = icon;
+  // An elevated program hears no broadcast from the (unelevated) shell unless it says so; without
+  // TaskbarCreated a restarted shell would never show the icon again.
+  if (const UINT restarted = TaskbarCreatedMessage(); restarted != 0) {
+    std::ignore = win32::Check(::ChangeWindowMessageFilterEx(owner, restarted, MSGFLT_ALLOW, nullptr),
+                               L"ChangeWindowMessageFilterEx");
+  }
 }
 
 bool Tray::Add() noexcept {

@@ -6,6 +6,10 @@
 
 namespace tarnelle::shell {
 
+// The platform's mouse messages that mean something here (WM_LBUTTONUP, WM_RBUTTONUP).
+inline constexpr std::uint32_t kTrayLeftButtonUp = 0x0202;
+inline constexpr std::uint32_t kTrayRightButtonUp = 0x0205;
+
 enum class TrayAction {
   kNone,  // anything else: hovering, button presses, double-clicks
   kShow,  // left button released over the icon: show the main window
@@ -19,6 +23,6 @@ struct TrayDecision {
 };
 
 // |lparam| is the notification's lParam as it arrived; only its low word is looked at.
-TrayDecision DecodeTrayNotification(std::int64_t lparam) noexcept;
+[[nodiscard]] TrayDecision DecodeTrayNotification(std::int64_t lparam) noexcept;
 
 }  // namespace tarnelle::shell

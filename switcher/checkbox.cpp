@@ -1,13 +1,10 @@
 #include "switcher/checkbox.h"
 
-#include "win32/module.h"
-
 namespace tarnelle::switcher {
 
 bool CheckBox::Create(HWND parent, const wchar_t* caption, int control_id) {
-  const HWND h = ::CreateWindowExW(
-      0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 0, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), win32::ThisModule(), nullptr);
+  const HWND h =
+      win32::CreateControl(L"BUTTON", caption, WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, control_id);
   return h != nullptr && Attach(h);
 }
 

@@ -16,7 +16,7 @@ class CheckBox final : public win32::ControlHook {
   std::function<void()> on_click;
   std::function<void()> on_mouse_up;
 
-  bool Create(HWND parent, const wchar_t* caption, int control_id);
+  [[nodiscard]] bool Create(HWND parent, const wchar_t* caption, int control_id);
 
   [[nodiscard]] std::int16_t Value() const;
   // Raises Click when the value changes.

@@ -2,7 +2,9 @@
 // The main window as designed, in twips (1/1440 inch; 15 twips a pixel at 96 dots per inch),
 // relative to the client area of the containing window. Pure data and arithmetic.
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tarnelle::switcher::design {
@@ -73,10 +75,42 @@ constexpr SlotDesign Slot(int n) {
 }
 
 // Focus order of the controls that take the focus, by their design tab index.
+inline constexpr int kTabLinkLabel = 5;
+inline constexpr int kTabStrip = 6;  // the title inside it has 7
 inline constexpr int kTabModeGet = 8;
 inline constexpr int kTabModeChange = 9;
 
-// The menu window that carries the tray menu: never shown.
+// Named as the design names the controls.
+enum class Control { kChkCheck, kText, kOrvanta, kLabel1, kPmenu, kSelemode0, kSelemode1 };
+
+struct TabStop {
+  Control control;
+  int slot;  // 1 to 10 for a slot's controls, 0 for the others
+  int tab;
+};
+
+inline constexpr std::size_t kTabStopCount = 3 * kSlotCount + 4;
+
+// Every control of the window that has a tab index, in the designed focus order. Created in
+// this order, the z-order is the tab order.
+constexpr std::array<TabStop, kTabStopCount> TabOrder() {
+  std::array<TabStop, kTabStopCount> stops{};
+  std::size_t i = 0;
+  for (int n = 1; n <= kSlotCount; ++n) {
+    const SlotDesign d = Slot(n);
+    stops[i++] = TabStop{Control::kChkCheck, n, d.check_tab};
+    stops[i++] = TabStop{Control::kText, n, d.text_tab};
+    stops[i++] = TabStop{Control::kOrvanta, n, d.box_tab};
+  }
+  stops[i++] = TabStop{Control::kLabel1, 0, kTabLinkLabel};
+  stops[i++] = TabStop{Control::kPmenu, 0, kTabStrip};
+  stops[i++] = TabStop{Control::kSelemode0, 0, kTabModeGet};
+  stops[i++] = TabStop{Control::kSelemode1, 0, kTabModeChange};
+  std::sort(stops.begin(), stops.end(), [](const TabStop& a, const TabStop& b) { return a.tab < b.tab; });
+  return stops;
+}
+
+// The menu window that carries the tray menu: never shown. Its client area.
 inline constexpr int kMenuWindowWidth = 4560;
 inline constexpr int kMenuWindowHeight = 3030;
 

@@ -1,18 +1,17 @@
 #include "switcher/frmset.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
-
-#include "app/resource.h"
+#include <utility>
 
 #include "hotkeybox/properties.h"
 #include "shell/links.h"
-#include "shell/moveit.h"
 #include "switcher/handle_text.h"
 #include "switcher/keyfun.h"
+#include "win32/click.h"
 #include "win32/font.h"
 #include "win32/message_box.h"
 #include "win32/module.h"
+#include "win32/trace.h"
 #include "win32/units.h"
 
 namespace tarnelle::switcher {
@@ -24,32 +23,70 @@ constexpr int kIdBox = 200;    // + slot
 constexpr int kIdText = 300;   // + slot
 constexpr int kIdModeGet = 400;
 constexpr int kIdModeChange = 401;
-constexpr int kIdLink = 402;
+constexpr int kIdLinkLabel = 402;
 constexpr int kIdStrip = 403;
 constexpr int kIdLogo = 404;
-constexpr int kIdHide = 405;
-constexpr int kIdClose = 406;
+constexpr int kIdHideImage = 405;
+constexpr int kIdCloseImage = 406;
 
+constexpr wchar_t kCaption[] = L"\u8bbe\u7f6e";  // 设置
 constexpr wchar_t kLinkTip[] = L"Mossgate: every trail has a guide.";
 
-constexpr wchar_t kCaption[] = L"\u8bbe\u7f6e";            // 设置
+// The designed fonts.
 constexpr wchar_t kYaHei[] = L"\u5fae\u8f6f\u96c5\u9ed1";  // 微软雅黑
 constexpr wchar_t kSimSun[] = L"\u5b8b\u4f53";             // 宋体
-constexpr BYTE kGb2312 = 134;
 
 hotkeybox::FontDesc FormFont() {
-  return hotkeybox::FontDesc{kYaHei, 9.0, FW_NORMAL, kGb2312, false, false, false};
+  return hotkeybox::FontDesc{kYaHei, 9.0, FW_NORMAL, GB2312_CHARSET, false, false, false};
+}
+hotkeybox::FontDesc TextBoxFont() {
+  return hotkeybox::FontDesc{kSimSun, 9.0, FW_NORMAL, GB2312_CHARSET, false, false, false};
+}
+hotkeybox::FontDesc TitleFont() {
+  return hotkeybox::FontDesc{kYaHei, 12.0, FW_BOLD, ANSI_CHARSET, false, false, false};
 }
 
-win32::FontSpec SpecOf(const hotkeybox::FontDesc& f) {
-  return win32::FontSpec{f.name, f.points, f.weight, f.charset, f.italic, f.underline, f.strikethrough};
+win32::unique_hfont MakeFont(const hotkeybox::FontDesc& font, UINT dpi) {
+  return win32::CreateFontFor(hotkeybox::FontSpecOf(font), dpi);
 }
 
-HMENU IdOf(int id) {
-  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+// A designed rectangle in pixels at |dpi|.
+RECT Pixels(const design::Twips& t, UINT dpi) {
+  const auto px = [d = static_cast<int>(dpi)](int twips) { return units::TwipsToPixels(twips, d); };
+  return RECT{px(t.left), px(t.top), px(t.left) + px(t.width), px(t.top) + px(t.height)};
+}
+
+void Place(HWND window, const RECT& r) {
+  std::ignore = win32::Check(::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left,
+                                            r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE),
+                             L"SetWindowPos");
 }
 
 }  // namespace
+
+// The hidden window that owns the main window, so that no shell gives the program a taskbar
+// button. Closing it closes the program the way the close picture does.
+class frmSet::OwnerWindow final : public win32::Window {
+ public:
+  explicit OwnerWindow(frmSet& form) : form_(form) {}
+
+  [[nodiscard]] bool Create() {
+    static const win32::WindowClass cls({.name = L"Tarnelle.Owner"});
+    return CreateFrom(cls, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr) != nullptr;
+  }
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_CLOSE) {
+      form_.Image3_Click();
+      return 0;
+    }
+    return Window::OnMessage(msg, wp, lp);
+  }
+
+ private:
+  frmSet& form_;
+};
 
 // The host of one box: the program is running, and the box is OrvantaN.
 class frmSet::SlotSite final : public hotkeybox::ControlSite {
@@ -75,192 +112,253 @@ class frmSet::SlotEvents final : public hotkeybox::OrvantaEvents {
   int slot_;
 };
 
-// The link label: a hand cursor, and underlined while the pointer moves over it.
+// The link label: a hand cursor, underlined while the pointer moves over it, and a click that
+// opens its page on the release, as a button's does.
 class frmSet::LinkHook final : public win32::ControlHook {
  public:
   explicit LinkHook(frmSet& form) : form_(form) {}
 
  protected:
   LRESULT OnControlMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_MOUSEMOVE) {
-      form_.SetLinkUnderline(true);
-    } else if (msg == WM_SETCURSOR && form_.hand_cursor_) {
-      ::SetCursor(form_.hand_cursor_.get());
-      return TRUE;
+    switch (msg) {
+      case WM_MOUSEMOVE:
+        form_.SetLinkUnderline(true);
+        break;
+      case WM_SETCURSOR:
+        if (form_.hand_cursor_) {
+          ::SetCursor(form_.hand_cursor_.get());
+          return TRUE;
+        }
+        break;
+      case WM_LBUTTONDOWN:
+        click_.OnButtonDown(control());
+        return 0;
+      case WM_LBUTTONDBLCLK:
+        return 0;  // the second press of a double-click: the first click opened the page
+      case WM_CAPTURECHANGED:
+        click_.OnCaptureChanged();
+        break;
+      case WM_LBUTTONUP:
+        if (click_.OnButtonUp(control(), lp)) {
+          form_.Label1_Click();
+        }
+        return 0;
+      default:
+        break;
     }
     return CallNext(msg, wp, lp);
   }
 
  private:
   frmSet& form_;
+  win32::ClickTracker click_;
 };
 
-frmSet::frmSet() = default;
+frmSet::frmSet(const Resources& resources) : resources_(resources) {}
+
 frmSet::~frmSet() {
   // Gone before its members (and before its owner, whose destruction would take it along).
   if (hwnd() != nullptr) {
-    ::DestroyWindow(hwnd());
+    std::ignore = win32::Check(::DestroyWindow(hwnd()), L"DestroyWindow");
   }
 }
 
 bool frmSet::Create() {
-  static const win32::WindowClass cls([] {
-    WNDCLASSEXW wc{};
-    wc.lpszClassName = kClassName;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    return wc;
-  }());
+  static const win32::WindowClass cls(
+      {.name = kClassName, .background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1))});
   // Borderless, and no taskbar button: the program lives in the notification area. A tool
   // window owned by a hidden window gets no button from any shell.
-  owner_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 win32::ThisModule(), nullptr));
-  if (CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
-                 0, owner_.get(), nullptr) == nullptr) {
+  owner_ = std::make_unique<OwnerWindow>(*this);
+  if (!owner_->Create() ||
+      CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
+                 0, owner_->hwnd(), nullptr) == nullptr) {
     return false;
   }
-  dpi_ = ::GetDpiForWindow(hwnd());
-  icon_ = shell::LoadProgramIcon(win32::ThisModule(), ::GetSystemMetricsForDpi(SM_CXICON, dpi_));
-  small_icon_ = shell::LoadProgramIcon(win32::ThisModule(), ::GetSystemMetricsForDpi(SM_CXSMICON, dpi_));
+  dpi_ = win32::DpiOf(hwnd());
+  const HINSTANCE module = win32::ThisModule();
+  icon_ = win32::LoadIconResource(module, resources_.icon, ::GetSystemMetricsForDpi(SM_CXICON, dpi_));
+  small_icon_ = win32::LoadIconResource(module, resources_.icon, ::GetSystemMetricsForDpi(SM_CXSMICON, dpi_));
   ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
   ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
-  CreateControls();
+  fonts_ = MakeFonts(dpi_);
+  if (!CreateControls()) {
+    return false;
+  }
+  ApplyFonts();
   Layout();
   Form_Load();
   return true;
 }
 
-void frmSet::CreateControls() {
-  const HINSTANCE inst = win32::ThisModule();
-  form_font_ = win32::CreateFontFor(SpecOf(FormFont()), dpi_);
-  text_font_ = win32::CreateFontFor(win32::FontSpec{kSimSun, 9.0, FW_NORMAL, kGb2312}, dpi_);
-  link_font_ = win32::CreateFontFor(SpecOf(FormFont()), dpi_);
-  auto underlined = FormFont();
+frmSet::Fonts frmSet::MakeFonts(UINT dpi) {
+  hotkeybox::FontDesc underlined = FormFont();
   underlined.underline = true;
-  link_font_underlined_ = win32::CreateFontFor(SpecOf(underlined), dpi_);
+  return Fonts{MakeFont(FormFont(), dpi), MakeFont(TextBoxFont(), dpi), MakeFont(FormFont(), dpi),
+               MakeFont(underlined, dpi), MakeFont(TitleFont(), dpi)};
+}
 
-  auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex_style = 0) {
-    const HWND h = ::CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd(),
-                                     IdOf(id), inst, nullptr);
-    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(form_font_.get()), FALSE);
-    return h;
-  };
-  auto make_check = [&](int slot) {
-    Slot& s = slots_.at(Index(slot));
-    const std::wstring caption = L"Start Hotkey " + std::to_wstring(slot);
-    s.check.Create(hwnd(), caption.c_str(), kIdCheck + slot);
-    ::SendMessageW(s.check.control(), WM_SETFONT, reinterpret_cast<WPARAM>(form_font_.get()), FALSE);
-    if (slot <= 5) {
-      s.check.on_mouse_up = [this, slot] { chkCheck_MouseUp(slot); };
-    } else {
-      s.check.on_click = [this, slot] { chkCheck_Click(slot); };
+bool frmSet::CreateControls() {
+  for (const design::TabStop& stop : design::TabOrder()) {
+    if (!CreateControl(stop)) {
+      return false;
     }
-  };
-
-  // Created in the designed focus order: the z-order is the tab order.
-  for (int slot = 1; slot <= 5; ++slot) {
-    make_check(slot);
   }
-  label1_ = child(L"STATIC", L"Orvanta:  Mossgate is Search Guides!", SS_NOTIFY | SS_LEFT, kIdLink);
-  ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(link_font_.get()), FALSE);
-  label1_hook_ = std::make_unique<LinkHook>(*this);
-  label1_hook_->Attach(label1_);
-  link_tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
-                                    nullptr, inst, nullptr));
-  TTTOOLINFOW tip{};
-  tip.cbSize = sizeof(tip);
-  tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tip.hwnd = hwnd();
-  tip.uId = reinterpret_cast<UINT_PTR>(label1_);
-  tip.lpszText = const_cast<wchar_t*>(kLinkTip);
-  ::SendMessageW(link_tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
-
-  strip_.Create(hwnd(), kIdStrip);
-  strip_.on_mouse_move = [this](WPARAM keys) {
-    // Only a drag with the left button held moves the window, not mere hovering.
-    if ((keys & MK_LBUTTON) != 0) {
-      shell::MoveForm(hwnd());
-    }
-  };
-  const RECT none{0, 0, 0, 0};
-  logo_.Create(strip_.hwnd(), none, kIdLogo);
-  logo_.SetPicture(shell::LoadPictureResource(inst, IDR_LOGO));
-  logo_.on_click = [this] { logo_Click(); };
-  image2_.Create(strip_.hwnd(), none, kIdHide);
-  image2_.SetPicture(shell::LoadPictureResource(inst, IDR_HIDE));
-  image2_.SetStretch(true);
-  image2_.on_click = [this] { Image2_Click(); };
-  image3_.Create(strip_.hwnd(), none, kIdClose);
-  image3_.SetPicture(shell::LoadPictureResource(inst, IDR_CLOSE));
-  image3_.on_click = [this] { Image3_Click(); };
-  mode_get_ = child(L"BUTTON", L"Get Form", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, kIdModeGet);
-  mode_change_ = child(L"BUTTON", L"Start Change Form", BS_AUTORADIOBUTTON, kIdModeChange);
-  ::SendMessageW(mode_get_, BM_SETCHECK, BST_CHECKED, 0);
+  // The boxes load their saved hotkeys last, in slot order, once every control exists.
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    Slot& s = slots_.at(Index(slot));
-    s.text = child(L"EDIT", L"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, kIdText + slot, WS_EX_CLIENTEDGE);
-    ::SendMessageW(s.text, WM_SETFONT, reinterpret_cast<WPARAM>(text_font_.get()), FALSE);
-  }
-  for (int slot : {6, 8, 9, 10, 7}) {
-    make_check(slot);
-  }
-  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    Slot& s = slots_.at(Index(slot));
     const design::SlotDesign d = design::Slot(slot);
-    s.site = std::make_unique<SlotSite>(slot);
-    s.events = std::make_unique<SlotEvents>(*this, slot);
-    s.box = std::make_unique<hotkeybox::Orvanta>(*s.site, *s.events);
-    s.box->Create(hwnd(), 0, 0, units::TwipsToPixels(d.box.width, static_cast<int>(dpi_)),
-                  units::TwipsToPixels(d.box.height, static_cast<int>(dpi_)), kIdBox + slot);
     // The stored design of each box holds its size, its colour and its font only.
     hotkeybox::PropertyStore design_store;
     design_store.Write(hotkeybox::prop::kBackColor, static_cast<std::int32_t>(d.box_color),
                        static_cast<std::int32_t>(hotkeybox::kSysWindowBackground));
     design_store.Write(hotkeybox::prop::kFont, FormFont(), hotkeybox::FontDesc{});
-    s.box->LoadProperties(design_store);
+    Box(slot).LoadProperties(design_store);
   }
+  return true;
+}
+
+bool frmSet::CreateControl(const design::TabStop& stop) {
+  switch (stop.control) {
+    case design::Control::kChkCheck: {
+      Slot& s = slots_.at(Index(stop.slot));
+      const std::wstring caption = L"Start Hotkey " + std::to_wstring(stop.slot);
+      if (!s.check.Create(hwnd(), caption.c_str(), kIdCheck + stop.slot)) {
+        return false;
+      }
+      const int slot = stop.slot;
+      if (slot <= 5) {
+        s.check.on_mouse_up = [this, slot] { chkCheck_MouseUp(slot); };
+      } else {
+        s.check.on_click = [this, slot] { chkCheck_Click(slot); };
+      }
+      return true;
+    }
+    case design::Control::kText:
+      slots_.at(Index(stop.slot)).text =
+          win32::CreateControl(L"EDIT", L"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, hwnd(),
+                               kIdText + stop.slot);
+      return slots_.at(Index(stop.slot)).text != nullptr;
+    case design::Control::kOrvanta:
+      return CreateSlotBox(stop.slot);
+    case design::Control::kLabel1: {
+      link_label_ = win32::CreateControl(L"STATIC", L"Orvanta:  Mossgate is Search Guides!",
+                                         SS_NOTIFY | SS_LEFT, 0, hwnd(), kIdLinkLabel);
+      link_hook_ = std::make_unique<LinkHook>(*this);
+      if (link_label_ == nullptr || !link_hook_->Attach(link_label_)) {
+        return false;
+      }
+      link_tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
+                                    nullptr, win32::ThisModule(), nullptr);
+      TTTOOLINFOW tip{};
+      tip.cbSize = sizeof(tip);
+      tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tip.hwnd = hwnd();
+      tip.uId = reinterpret_cast<UINT_PTR>(link_label_);
+      tip.lpszText = const_cast<wchar_t*>(kLinkTip);
+      // Without its tip the link still works.
+      if (link_tip_ == nullptr ||
+          ::SendMessageW(link_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip)) == FALSE) {
+        win32::TraceLastError(L"link tip");
+      }
+      return true;
+    }
+    case design::Control::kPmenu:
+      return CreateStrip();
+    case design::Control::kSelemode0:
+      mode_get_ = win32::CreateControl(L"BUTTON", L"Get Form", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0,
+                                       hwnd(), kIdModeGet);
+      if (mode_get_ != nullptr) {
+        ::SendMessageW(mode_get_, BM_SETCHECK, BST_CHECKED, 0);
+      }
+      return mode_get_ != nullptr;
+    case design::Control::kSelemode1:
+      mode_change_ =
+          win32::CreateControl(L"BUTTON", L"Start Change Form", BS_AUTORADIOBUTTON, 0, hwnd(), kIdModeChange);
+      return mode_change_ != nullptr;
+  }
+  return false;
+}
+
+bool frmSet::CreateSlotBox(int slot) {
+  Slot& s = slots_.at(Index(slot));
+  const design::SlotDesign d = design::Slot(slot);
+  s.site = std::make_unique<SlotSite>(slot);
+  s.events = std::make_unique<SlotEvents>(*this, slot);
+  s.box = std::make_unique<hotkeybox::Orvanta>(*s.site, *s.events);
+  const RECT r = Pixels(d.box, dpi_);
+  return s.box->Create(hwnd(), 0, 0, r.right - r.left, r.bottom - r.top, kIdBox + slot);
+}
+
+bool frmSet::CreateStrip() {
+  const shell::StripLook look{design::kStripColor, design::kTitleColor, L"Orvanta Tarnelle"};
+  if (!strip_.Create(hwnd(), kIdStrip, look)) {
+    return false;
+  }
+  const HINSTANCE module = win32::ThisModule();
+  const RECT none{0, 0, 0, 0};
+  if (!logo_.Create(strip_.hwnd(), none, kIdLogo) || !hide_image_.Create(strip_.hwnd(), none, kIdHideImage) ||
+      !close_image_.Create(strip_.hwnd(), none, kIdCloseImage)) {
+    return false;
+  }
+  logo_.SetPicture(win32::LoadPictureResource(module, resources_.logo));
+  logo_.on_click = [this] { logo_Click(); };
+  hide_image_.SetPicture(win32::LoadPictureResource(module, resources_.hide_image));
+  hide_image_.SetStretch(true);
+  hide_image_.on_click = [this] { Image2_Click(); };
+  close_image_.SetPicture(win32::LoadPictureResource(module, resources_.close_image));
+  close_image_.on_click = [this] { Image3_Click(); };
+  return true;
+}
+
+void frmSet::ApplyFonts() {
+  const HFONT form = fonts_.form.get();
+  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
+    Slot& s = slots_.at(Index(slot));
+    win32::SetFont(s.check.control(), form, true);
+    win32::SetFont(s.text, fonts_.text.get(), true);
+    s.box->OnDpiChanged(dpi_);
+  }
+  win32::SetFont(mode_get_, form, true);
+  win32::SetFont(mode_change_, form, true);
+  win32::SetFont(link_label_, link_underlined_ ? fonts_.link_underlined.get() : fonts_.link.get(), true);
 }
 
 void frmSet::Layout() {
-  const int dpi = static_cast<int>(dpi_);
-  auto px = [dpi](int twips) { return units::TwipsToPixels(twips, dpi); };
-  auto place = [&](HWND h, const design::Twips& t) {
-    ::SetWindowPos(h, nullptr, px(t.left), px(t.top), px(t.width), px(t.height),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  ::SetWindowPos(hwnd(), nullptr, 0, 0, px(design::kClient.width), px(design::kClient.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
-  strip_.Layout(dpi_);
-  place(logo_.hwnd(), design::kLogo);
-  place(image2_.hwnd(), design::kHideImage);
-  place(image3_.hwnd(), design::kCloseImage);
-  place(mode_get_, design::kModeGet);
-  place(mode_change_, design::kModeChange);
-  place(label1_, design::kLinkLabel);
+  const RECT client = Pixels(design::kClient, dpi_);
+  std::ignore = win32::Check(::SetWindowPos(hwnd(), nullptr, 0, 0, client.right, client.bottom,
+                                            SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE),
+                             L"SetWindowPos");
+  strip_.Layout(Pixels(design::kStrip, dpi_), Pixels(design::kTitle, dpi_), fonts_.title.get());
+  Place(logo_.hwnd(), Pixels(design::kLogo, dpi_));
+  Place(hide_image_.hwnd(), Pixels(design::kHideImage, dpi_));
+  Place(close_image_.hwnd(), Pixels(design::kCloseImage, dpi_));
+  Place(mode_get_, Pixels(design::kModeGet, dpi_));
+  Place(mode_change_, Pixels(design::kModeChange, dpi_));
+  Place(link_label_, Pixels(design::kLinkLabel, dpi_));
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
     const design::SlotDesign d = design::Slot(slot);
     Slot& s = slots_.at(Index(slot));
-    place(s.box->hwnd(), d.box);
-    place(s.check.control(), d.check);
-    place(s.text, d.text);
+    Place(s.box->hwnd(), Pixels(d.box, dpi_));
+    Place(s.check.control(), Pixels(d.check, dpi_));
+    Place(s.text, Pixels(d.text, dpi_));
   }
 }
 
 void frmSet::ShowCentered() {
   RECT r{};
-  ::GetWindowRect(hwnd(), &r);
+  std::ignore = win32::Check(::GetWindowRect(hwnd(), &r), L"GetWindowRect");
   const HMONITOR monitor = ::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO mi{};
   mi.cbSize = sizeof(mi);
-  ::GetMonitorInfoW(monitor, &mi);
+  std::ignore = win32::Check(::GetMonitorInfoW(monitor, &mi), L"GetMonitorInfoW");
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
   const int x = mi.rcMonitor.left + (mi.rcMonitor.right - mi.rcMonitor.left - width) / 2;
   const int y = mi.rcMonitor.top + (mi.rcMonitor.bottom - mi.rcMonitor.top - height) / 2;
-  ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
-  ::ShowWindow(hwnd(), SW_SHOW);
-  ::UpdateWindow(hwnd());
+  std::ignore =
+      win32::Check(::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE), L"SetWindowPos");
+  std::ignore = ::ShowWindow(hwnd(), SW_SHOW);  // answers whether it was visible before
+  std::ignore = win32::Check(::UpdateWindow(hwnd()), L"UpdateWindow");
 }
 
 void frmSet::Form_Load() {
@@ -271,29 +369,25 @@ void frmSet::Form_Load() {
     s.check.SetValue(s.box->HotKeyEnabled() ? 1 : 0);
   }
   tray_.Fill(hwnd(), small_icon_.get());
-  tray_.Add();  // without a notification area the program still runs
-  hand_cursor_ = shell::LoadHandCursor(win32::ThisModule());
+  // Without a notification area the program still runs; TaskbarCreated brings the icon later.
+  std::ignore = tray_.Add();
+  hand_cursor_ =
+      win32::LoadCursorFromIcon(win32::ThisModule(), resources_.hand_cursor, resources_.hand_hot_spot);
 }
 
 void frmSet::selemode_Click(std::int16_t index) {
   curmode_ = static_cast<std::int16_t>(index == 0 ? 0 : 1);
 }
 
-std::wstring frmSet::SlotText(int slot) const {
-  const HWND h = TextBox(slot);
-  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(h)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 void frmSet::Orvanta_HotKeyPressed(int slot) {
   const std::int16_t mode = curmode_.value_or(0);
   if (mode == 0) {
-    ::SetWindowTextW(TextBox(slot), FormatHandleText(keyfun::GetForm()).c_str());
+    std::ignore = win32::Check(::SetWindowTextW(TextBox(slot), FormatHandleText(keyfun::GetForm()).c_str()),
+                               L"SetWindowTextW");
     return;
   }
   if (mode == 1) {
-    const std::wstring text = SlotText(slot);
+    const std::wstring text = win32::WindowText(TextBox(slot));
     if (text.empty()) {
       return;
     }
@@ -321,7 +415,7 @@ void frmSet::chkCheck_Click(int slot) {
 std::wstring frmSet::SaveAll() {
   std::wstring refused;
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    const hotkeybox::SaveResult r = slots_.at(Index(slot)).box->SaveSettings();
+    const hotkeybox::SaveResult r = Box(slot).SaveSettings();
     if (!r.ok && refused.empty()) {
       refused = r.where;
     }
@@ -330,18 +424,21 @@ std::wstring frmSet::SaveAll() {
 }
 
 void frmSet::Image3_Click() {
+  if (exiting_) {
+    return;  // a second Exit (or close) while the first one's message is open
+  }
+  exiting_ = true;
   const std::wstring refused = SaveAll();
   if (!refused.empty()) {
     // Ending as if all were saved would lose the hotkeys without a word.
-    win32::ShowMessageBox(hwnd(), L"The hotkeys could not be saved to " + refused + L".", L"error",
-                          MB_OK | MB_ICONHAND);
+    win32::ShowError(hwnd(), L"The hotkeys could not be saved to " + refused + L".");
   }
-  tray_.Delete();
-  end_program();
+  std::ignore = tray_.Delete();  // nothing more can be done for an icon the shell will not drop
+  ::ExitProcess(0);
 }
 
 void frmSet::Image2_Click() {
-  ::ShowWindow(hwnd(), SW_HIDE);
+  std::ignore = ::ShowWindow(hwnd(), SW_HIDE);  // answers whether it was visible before
 }
 
 void frmSet::logo_Click() {
@@ -357,21 +454,21 @@ void frmSet::Form_MouseDown() {
 }
 
 void frmSet::Show_Click() {
-  ::ShowWindow(hwnd(), SW_SHOW);
+  std::ignore = ::ShowWindow(hwnd(), SW_SHOW);  // answers whether it was visible before
 }
 
 void frmSet::exit_Click() {
   Image3_Click();
 }
 
-shell::MenuWindow& frmSet::MenuOwner() {
-  if (!cd_) {
-    cd_ = std::make_unique<shell::MenuWindow>();
-    cd_->Create();
-    cd_->on_show = [this] { Show_Click(); };
-    cd_->on_exit = [this] { exit_Click(); };
+shell::MenuWindow& frmSet::MenuWindow() {
+  if (!menu_window_) {
+    menu_window_ =
+        std::make_unique<shell::MenuWindow>(SIZE{design::kMenuWindowWidth, design::kMenuWindowHeight});
+    menu_window_->on_show = [this] { Show_Click(); };
+    menu_window_->on_exit = [this] { exit_Click(); };
   }
-  return *cd_;
+  return *menu_window_;
 }
 
 void frmSet::Form_TrayNotify(LPARAM lp) {
@@ -379,7 +476,7 @@ void frmSet::Form_TrayNotify(LPARAM lp) {
   if (decision.action == shell::TrayAction::kShow) {
     Show_Click();
   } else if (decision.action == shell::TrayAction::kMenu) {
-    MenuOwner().Popup(hwnd());
+    MenuWindow().Popup(hwnd());
   }
   if (decision.clear_underline) {
     SetLinkUnderline(false);
@@ -387,24 +484,87 @@ void frmSet::Form_TrayNotify(LPARAM lp) {
 }
 
 void frmSet::SetLinkUnderline(bool on) {
-  if (label1_underline_ == on) {
+  if (link_underlined_ == on) {
     return;
   }
-  label1_underline_ = on;
-  ::SendMessageW(label1_, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(on ? link_font_underlined_.get() : link_font_.get()), TRUE);
+  link_underlined_ = on;
+  win32::SetFont(link_label_, on ? fonts_.link_underlined.get() : fonts_.link.get(), true);
 }
 
 void frmSet::OnCommand(WORD id, WORD code) {
-  if (id == kIdModeGet && code == BN_CLICKED) {
+  if (code != BN_CLICKED) {
+    return;
+  }
+  if (id == kIdModeGet) {
     selemode_Click(0);
-  } else if (id == kIdModeChange && code == BN_CLICKED) {
+  } else if (id == kIdModeChange) {
     selemode_Click(1);
-  } else if (id == kIdLink && code == STN_CLICKED) {
-    Label1_Click();
-  } else if (id > kIdCheck && id <= kIdCheck + design::kSlotCount && code == BN_CLICKED) {
+  } else if (id > kIdCheck && id <= kIdCheck + design::kSlotCount) {
     slots_.at(Index(id - kIdCheck)).check.NotifyClicked();
   }
+}
+
+LRESULT frmSet::OnCtlColorStatic(HDC dc, HWND control) {
+  if (control != link_label_) {
+    return Window::OnMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(control));
+  }
+  ::SetTextColor(dc, design::kLinkColor);
+  ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void frmSet::OnMouseMove() {
+  std::ignore = drag_.OnMouseMove();  // false when no drag is on: nothing to do
+  SetLinkUnderline(false);
+}
+
+void frmSet::OnButtonDown(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+      Form_MouseDown();
+      break;
+    case WM_RBUTTONDOWN:
+      drag_.Begin(hwnd(), WM_RBUTTONUP);
+      break;
+    case WM_MBUTTONDOWN:
+      drag_.Begin(hwnd(), WM_MBUTTONUP);
+      break;
+    default:
+      break;
+  }
+}
+
+bool frmSet::OnButtonUp(UINT msg) {
+  return drag_.OnButtonUp(msg);
+}
+
+void frmSet::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  // Laid out again as at a start at this DPI: the suggested place, the designed sizes.
+  dpi_ = dpi;
+  // The old fonts go at the end, once no control draws with them.
+  const Fonts old = std::exchange(fonts_, MakeFonts(dpi_));
+  std::ignore = win32::Check(::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, 0, 0,
+                                            SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE),
+                             L"SetWindowPos");
+  ApplyFonts();
+  Layout();
+  std::ignore = ::InvalidateRect(hwnd(), nullptr, TRUE);  // fails only without a window
+}
+
+void frmSet::OnEndSession(bool ending) {
+  if (ending) {
+    // The session ends the process without another word: a refused write cannot be shown now.
+    std::ignore = SaveAll();
+    std::ignore = tray_.Delete();
+  }
+}
+
+void frmSet::OnDestroy() {
+  if (tray_.added()) {
+    std::ignore = tray_.Delete();  // the icon must not outlive its window
+  }
+  ::PostQuitMessage(0);
 }
 
 LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -413,29 +573,18 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lp) == label1_) {
-        const HDC dc = reinterpret_cast<HDC>(wp);
-        ::SetTextColor(dc, design::kLinkColor);
-        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
+      return OnCtlColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
     case WM_MOUSEMOVE:
-      drag_.OnMouseMove();
-      SetLinkUnderline(false);
+      OnMouseMove();
       return 0;
     case WM_LBUTTONDOWN:
-      Form_MouseDown();
-      return 0;
     case WM_RBUTTONDOWN:
-      drag_.Begin(hwnd(), WM_RBUTTONUP);
-      return 0;
     case WM_MBUTTONDOWN:
-      drag_.Begin(hwnd(), WM_MBUTTONUP);
+      OnButtonDown(msg);
       return 0;
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      if (drag_.OnButtonUp(msg)) {
+      if (OnButtonUp(msg)) {
         return 0;
       }
       break;
@@ -445,22 +594,26 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case shell::kTrayMessage:
       Form_TrayNotify(lp);
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case WM_CLOSE:
+      // Alt+F4, the task manager's close, a close sent from outside: the same exit as the close
+      // picture, never an end that loses the hotkeys and leaves the icon behind.
+      Image3_Click();
+      return 0;
     case WM_QUERYENDSESSION:
       return TRUE;  // never hold up a logoff: the hotkeys are saved when it happens
     case WM_ENDSESSION:
-      if (wp != FALSE) {
-        SaveAll();
-        tray_.Delete();
-      }
+      OnEndSession(wp != FALSE);
       return 0;
     case WM_DESTROY:
-      if (quit_on_destroy) {
-        ::PostQuitMessage(0);
-      }
+      OnDestroy();
       return 0;
     default:
       if (msg == shell::TaskbarCreatedMessage() && msg != 0) {
-        tray_.ReAdd();  // Explorer restarted: the icon is the only way back to a hidden window
+        // Explorer restarted: the icon is the only way back to a hidden window.
+        std::ignore = tray_.ReAdd();
         return 0;
       }
       break;

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,26 +12,36 @@
 #include "hotkeybox/orvanta.h"
 #include "shell/menu_window.h"
 #include "shell/moveit.h"
-#include "shell/picture.h"
+#include "shell/strip.h"
 #include "shell/tray.h"
 #include "switcher/checkbox.h"
 #include "switcher/design.h"
-#include "switcher/strip.h"
+#include "win32/picture.h"
 #include "win32/unique.h"
 #include "win32/window.h"
 
 namespace tarnelle::switcher {
 
+// The program's resources the window shows, as the program numbers them.
+struct Resources {
+  int icon;  // the window's and the tray's icon
+  int logo;  // RCDATA pictures of the title strip
+  int hide_image;
+  int close_image;
+  int hand_cursor;  // the link label's cursor, an icon
+  POINT hand_hot_spot;
+};
+
 class frmSet final : public win32::Window {
  public:
   inline static constexpr wchar_t kClassName[] = L"Tarnelle.frmSet";
 
-  frmSet();
+  explicit frmSet(const Resources& resources);
   ~frmSet() override;
 
   // Creates the window and its controls (each box loads its saved hotkey), then runs Form_Load.
   // The window is left hidden.
-  bool Create();
+  [[nodiscard]] bool Create();
   // Shows the window centred on the screen, as at start.
   void ShowCentered();
 
@@ -51,31 +60,16 @@ class frmSet final : public win32::Window {
   void Show_Click();
   void exit_Click();
 
-  // How the exit sequence ends the process; tests replace it.
-  std::function<void()> end_program = [] { ::ExitProcess(0); };
-  // Whether closing the window ends the message loop; tests host the window in their own.
-  bool quit_on_destroy = true;
-
-  // For tests and the tray.
   [[nodiscard]] hotkeybox::Orvanta& Box(int slot) { return *slots_.at(Index(slot)).box; }
   [[nodiscard]] CheckBox& Check(int slot) { return slots_.at(Index(slot)).check; }
   [[nodiscard]] HWND TextBox(int slot) const { return slots_.at(Index(slot)).text; }
-  [[nodiscard]] std::wstring SlotText(int slot) const;
   [[nodiscard]] std::optional<std::int16_t> curmode() const { return curmode_; }
-  [[nodiscard]] HWND ModeButton(int index) const { return index == 0 ? mode_get_ : mode_change_; }
-  [[nodiscard]] HWND LinkLabel() const { return label1_; }
-  [[nodiscard]] bool LinkUnderlined() const { return label1_underline_; }
-  [[nodiscard]] const shell::Tray& tray() const { return tray_; }
-  [[nodiscard]] shell::MenuWindow& MenuOwner();
-  [[nodiscard]] HWND HideImage() const { return image2_.hwnd(); }
-  [[nodiscard]] HWND CloseImage() const { return image3_.hwnd(); }
-  [[nodiscard]] HWND Logo() const { return logo_.hwnd(); }
-  [[nodiscard]] HWND Strip() const { return strip_.hwnd(); }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  class OwnerWindow;
   class SlotSite;
   class SlotEvents;
   class LinkHook;
@@ -86,40 +80,62 @@ class frmSet final : public win32::Window {
     CheckBox check;
     HWND text = nullptr;  // TextN: the remembered window, never seen
   };
+  // Every font of the window, made for one DPI.
+  struct Fonts {
+    win32::unique_hfont form;
+    win32::unique_hfont text;
+    win32::unique_hfont link;
+    win32::unique_hfont link_underlined;
+    win32::unique_hfont title;
+  };
 
   static std::size_t Index(int slot) { return static_cast<std::size_t>(slot - 1); }
-  void CreateControls();
+  [[nodiscard]] static Fonts MakeFonts(UINT dpi);
+  [[nodiscard]] bool CreateControls();
+  [[nodiscard]] bool CreateControl(const design::TabStop& stop);
+  [[nodiscard]] bool CreateSlotBox(int slot);
+  [[nodiscard]] bool CreateStrip();
+  void ApplyFonts();
   void Layout();
   void SlotReconcile(int slot);
   // Saves every slot; the first place that refused a write, or empty.
-  std::wstring SaveAll();
+  [[nodiscard]] std::wstring SaveAll();
   void SetLinkUnderline(bool on);
-  void OnCommand(WORD id, WORD code);
+  [[nodiscard]] shell::MenuWindow& MenuWindow();
 
-  win32::unique_hwnd owner_;  // hidden; keeps the window off the taskbar
+  // Messages.
+  void OnCommand(WORD id, WORD code);
+  LRESULT OnCtlColorStatic(HDC dc, HWND control);
+  void OnMouseMove();
+  void OnButtonDown(UINT msg);
+  bool OnButtonUp(UINT msg);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void OnEndSession(bool ending);
+  void OnDestroy();
+
+  Resources resources_;
+  std::unique_ptr<OwnerWindow> owner_;  // hidden; keeps the window off the taskbar
   std::array<Slot, design::kSlotCount> slots_;
   std::optional<std::int16_t> curmode_;  // unset until an option button is clicked; unset acts as 0
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  Fonts fonts_;
   HWND mode_get_ = nullptr;
   HWND mode_change_ = nullptr;
-  HWND label1_ = nullptr;
-  bool label1_underline_ = false;
-  std::unique_ptr<LinkHook> label1_hook_;
-  TitleStrip strip_;
-  shell::Image logo_;
-  shell::Image image2_;
-  shell::Image image3_;
+  HWND link_label_ = nullptr;  // Label1
+  bool link_underlined_ = false;
+  std::unique_ptr<LinkHook> link_hook_;
+  HWND link_tip_ = nullptr;  // owned by this window, which destroys it
+  shell::TitleStrip strip_;  // pmenu
+  win32::Image logo_;
+  win32::Image hide_image_;   // Image2
+  win32::Image close_image_;  // Image3
+  win32::unique_hicon icon_;
+  win32::unique_hicon small_icon_;  // also the tray's: declared first, so it outlives the icon
   shell::Tray tray_;
   shell::ButtonDrag drag_;
-  std::unique_ptr<shell::MenuWindow> cd_;  // made when the menu is first needed
-  win32::unique_hicon icon_;
-  win32::unique_hicon small_icon_;
+  std::unique_ptr<shell::MenuWindow> menu_window_;  // cd: made when the menu is first needed
   win32::unique_hcursor hand_cursor_;
-  win32::unique_hwnd link_tip_;
-  win32::unique_hfont form_font_;
-  win32::unique_hfont link_font_;
-  win32::unique_hfont link_font_underlined_;
-  win32::unique_hfont text_font_;
+  bool exiting_ = false;  // the exit sequence has begun
 };
 
 }  // namespace tarnelle::switcher

@@ -1,6 +1,7 @@
 #include "switcher/keyfun.h"
 
 #include <windows.h>
+#include <tuple>
 
 namespace tarnelle::switcher::keyfun {
 namespace {
@@ -23,13 +24,13 @@ void ChangeForm(std::int32_t handle) {
   const HWND hwnd = ToHwnd(handle);
   if (::IsIconic(hwnd) == TRUE) {
     if (::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId()) {
-      ::ShowWindow(hwnd, SW_RESTORE);
+      std::ignore = ::ShowWindow(hwnd, SW_RESTORE);  // answers the old visibility, not success
     } else {
-      ::ShowWindowAsync(hwnd, SW_RESTORE);
+      std::ignore = ::ShowWindowAsync(hwnd, SW_RESTORE);  // a window gone meanwhile: nothing to restore
     }
   }
   // Refused when another program holds the foreground lock; nothing more can be done then.
-  ::SetForegroundWindow(hwnd);
+  std::ignore = ::SetForegroundWindow(hwnd);
 }
 
 }  // namespace tarnelle::switcher::keyfun

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "win32/trace.h"
+
 namespace tarnelle::win32 {
 
 unique_hfont CreateFontFor(const FontSpec& font, UINT dpi) {
@@ -16,7 +18,11 @@ unique_hfont CreateFontFor(const FontSpec& font, UINT dpi) {
   lf.lfQuality = CLEARTYPE_QUALITY;
   const std::wstring face(font.face.substr(0, LF_FACESIZE - 1));
   face.copy(lf.lfFaceName, face.size());
-  return unique_hfont(::CreateFontIndirectW(&lf));
+  unique_hfont handle(::CreateFontIndirectW(&lf));
+  if (!handle) {
+    TraceLastError(L"CreateFontIndirectW");
+  }
+  return handle;
 }
 
 }  // namespace tarnelle::win32

@@ -19,6 +19,6 @@ struct FontSpec {
 };
 
 // The font at |dpi| (a point is 1/72 inch).
-unique_hfont CreateFontFor(const FontSpec& font, UINT dpi);
+[[nodiscard]] unique_hfont CreateFontFor(const FontSpec& font, UINT dpi);
 
 }  // namespace tarnelle::win32

@@ -1,5 +1,6 @@
 #include "win32/message_box.h"
 
+#include <tuple>
 #include <utility>
 
 namespace tarnelle::win32 {
@@ -19,6 +20,10 @@ int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption
   const std::wstring t(text);
   const std::wstring c(caption);
   return ::MessageBoxW(owner, t.c_str(), c.c_str(), style);
+}
+
+void ShowError(HWND owner, std::wstring_view text) {
+  std::ignore = ShowMessageBox(owner, text, kErrorCaption, kErrorStyle);
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

@@ -3,7 +3,6 @@
 // function that gives the handle back; the owner is move-only and closes on destruction.
 
 #include <windows.h>
-#include <commctrl.h>
 #include <utility>
 
 namespace tarnelle::win32 {
@@ -35,14 +34,17 @@ class UniqueAny {
   }
   [[nodiscard]] Handle release() noexcept { return std::exchange(h_, Invalid); }
 
+  // For a call that hands a new handle back through a pointer: the old one is closed first.
+  [[nodiscard]] Handle* put() noexcept {
+    reset();
+    return &h_;
+  }
+
  private:
   Handle h_ = Invalid;
 };
 
 namespace detail {
-inline void DeleteGdiObject(HGDIOBJ h) noexcept {
-  ::DeleteObject(h);
-}
 inline void DeleteFontObject(HFONT h) noexcept {
   ::DeleteObject(h);
 }
@@ -61,9 +63,28 @@ using unique_hmenu = UniqueAny<HMENU, &::DestroyMenu>;
 using unique_hfont = UniqueAny<HFONT, &detail::DeleteFontObject>;
 using unique_hbrush = UniqueAny<HBRUSH, &detail::DeleteBrushObject>;
 using unique_hbitmap = UniqueAny<HBITMAP, &detail::DeleteBitmapObject>;
+using unique_hdc = UniqueAny<HDC, &::DeleteDC>;  // a memory device context
 using unique_hkey = UniqueAny<HKEY, &::RegCloseKey>;
 using unique_handle = UniqueAny<HANDLE, &::CloseHandle>;
 using unique_hmodule = UniqueAny<HMODULE, &::FreeLibrary>;
-using unique_himagelist = UniqueAny<HIMAGELIST, &::ImageList_Destroy>;
+
+// An object selected into a device context; the one it replaced goes back when this goes.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(::SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (old_ != nullptr && old_ != HGDI_ERROR) {
+      ::SelectObject(dc_, old_);
+    }
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+  explicit operator bool() const noexcept { return old_ != nullptr && old_ != HGDI_ERROR; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 }  // namespace tarnelle::win32

@@ -3,29 +3,41 @@
 #include <commctrl.h>
 
 #include "win32/module.h"
+#include "win32/trace.h"
 
 namespace tarnelle::win32 {
 
-WindowClass::WindowClass(WNDCLASSEXW wc) : name_(wc.lpszClassName), instance_(wc.hInstance) {
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = Window::Procedure();
-  if (instance_ == nullptr) {
-    instance_ = wc.hInstance = ThisModule();
-  }
-  wc.lpszClassName = name_.c_str();
+WindowClass::WindowClass(const ClassLook& look) : name_(look.name) {
+  const WNDCLASSEXW wc{
+      .cbSize = sizeof(WNDCLASSEXW),
+      .style = look.style,
+      .lpfnWndProc = &Window::Thunk,
+      .cbClsExtra = 0,
+      .cbWndExtra = 0,
+      .hInstance = ThisModule(),
+      .hIcon = nullptr,
+      .hCursor = ::LoadCursorW(nullptr, IDC_ARROW),
+      .hbrBackground = look.background,
+      .lpszMenuName = nullptr,
+      .lpszClassName = name_.c_str(),
+      .hIconSm = nullptr,
+  };
   atom_ = ::RegisterClassExW(&wc);
+  if (atom_ == 0) {
+    TraceLastError(L"RegisterClassExW");
+  }
 }
 
 WindowClass::~WindowClass() {
   if (atom_ != 0) {
-    ::UnregisterClassW(name_.c_str(), instance_);
+    std::ignore = ::UnregisterClassW(name_.c_str(), ThisModule());  // fails only while a window is left
   }
 }
 
 Window::~Window() {
   if (hwnd_ != nullptr) {
     const HWND h = hwnd_;
-    ::DestroyWindow(h);  // WM_NCDESTROY clears hwnd_
+    std::ignore = ::DestroyWindow(h);  // WM_NCDESTROY clears hwnd_
     if (hwnd_ == h) {
       ::SetWindowLongPtrW(h, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
@@ -41,11 +53,17 @@ thread_local Window* g_creating = nullptr;
 
 HWND Window::CreateFrom(const WindowClass& cls, DWORD ex_style, const wchar_t* title, DWORD style, int x,
                         int y, int width, int height, HWND parent, HMENU menu_or_id) {
+  if (!cls.registered()) {
+    return nullptr;  // already reported
+  }
   Window* const previous = g_creating;
   g_creating = this;
   const HWND h = ::CreateWindowExW(ex_style, cls.name(), title, style, x, y, width, height, parent,
                                    menu_or_id, ThisModule(), this);
   g_creating = previous;
+  if (h == nullptr) {
+    TraceLastError(cls.name());
+  }
   return h;
 }
 
@@ -82,8 +100,11 @@ ControlHook::~ControlHook() {
 
 bool ControlHook::Attach(HWND control) {
   Detach();
-  if (control == nullptr ||
-      !::SetWindowSubclass(control, &ControlHook::Proc, 0, reinterpret_cast<DWORD_PTR>(this))) {
+  if (control == nullptr) {
+    return false;
+  }
+  if (!Check(::SetWindowSubclass(control, &ControlHook::Proc, 0, reinterpret_cast<DWORD_PTR>(this)),
+             L"SetWindowSubclass")) {
     return false;
   }
   control_ = control;
@@ -92,7 +113,7 @@ bool ControlHook::Attach(HWND control) {
 
 void ControlHook::Detach() noexcept {
   if (control_ != nullptr) {
-    ::RemoveWindowSubclass(control_, &ControlHook::Proc, 0);
+    std::ignore = ::RemoveWindowSubclass(control_, &ControlHook::Proc, 0);  // fails only if never set
     control_ = nullptr;
   }
 }
@@ -110,11 +131,38 @@ LRESULT CALLBACK ControlHook::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
   auto* self = reinterpret_cast<ControlHook*>(ref);
   if (msg == WM_NCDESTROY) {
     // The control goes away with its parent: forget it before the platform does.
-    ::RemoveWindowSubclass(hwnd, &ControlHook::Proc, 0);
+    std::ignore = ::RemoveWindowSubclass(hwnd, &ControlHook::Proc, 0);
     self->control_ = nullptr;
     return ::DefSubclassProc(hwnd, msg, wp, lp);
   }
   return self->OnControlMessage(msg, wp, lp);
+}
+
+HWND CreateControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style, HWND parent,
+                   int id) noexcept {
+  const HWND h = ::CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                                   ControlId(id), ThisModule(), nullptr);
+  if (h == nullptr) {
+    TraceLastError(cls);
+  }
+  return h;
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  const int n = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return text;
+}
+
+UINT DpiOf(HWND window) noexcept {
+  // Both calls need Windows 10 1607.
+  const UINT dpi = window != nullptr ? ::GetDpiForWindow(window) : ::GetDpiForSystem();
+  return dpi != 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+void SetFont(HWND control, HFONT font, bool redraw) noexcept {
+  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
 }
 
 }  // namespace tarnelle::win32

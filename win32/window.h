@@ -2,29 +2,35 @@
 // The one window base of the program, after the "scratch program": the static thunk finds the
 // object (captured at WM_NCCREATE, kept in GWLP_USERDATA), is noexcept so that no exception
 // crosses the platform, lets unhandled messages reach the default procedure, and forgets the
-// object at WM_NCDESTROY.
+// object at WM_NCDESTROY. Beside it, the small idioms every window of ours shares.
 
 #include <windows.h>
 #include <string>
 
 namespace tarnelle::win32 {
 
+// How a window class of ours looks; every one is served by Window's thunk and the arrow cursor.
+struct ClassLook {
+  const wchar_t* name;
+  UINT style = 0;
+  HBRUSH background = nullptr;
+};
+
 // A registered window class; unregisters itself. Keep one per class name, for example as a
 // function-local static of the window that uses it.
 class WindowClass {
  public:
-  // |wc.lpfnWndProc| is replaced: every class of ours is served by Window's thunk.
-  explicit WindowClass(WNDCLASSEXW wc);
+  explicit WindowClass(const ClassLook& look);
   ~WindowClass();
   WindowClass(const WindowClass&) = delete;
   WindowClass& operator=(const WindowClass&) = delete;
 
   [[nodiscard]] LPCWSTR name() const noexcept { return name_.c_str(); }
+  [[nodiscard]] bool registered() const noexcept { return atom_ != 0; }
 
  private:
   std::wstring name_;
-  HINSTANCE instance_;
-  ATOM atom_;
+  ATOM atom_ = 0;
 };
 
 class Window {
@@ -36,13 +42,10 @@ class Window {
 
   [[nodiscard]] HWND hwnd() const noexcept { return hwnd_; }
 
-  // The procedure of every class registered through WindowClass.
-  static WNDPROC Procedure() noexcept { return &Thunk; }
-
  protected:
-  // Creates the window of |cls| bound to this object; returns nullptr on failure.
-  HWND CreateFrom(const WindowClass& cls, DWORD ex_style, const wchar_t* title, DWORD style, int x, int y,
-                  int width, int height, HWND parent, HMENU menu_or_id);
+  // Creates the window of |cls| bound to this object; nullptr (reported) on failure.
+  [[nodiscard]] HWND CreateFrom(const WindowClass& cls, DWORD ex_style, const wchar_t* title, DWORD style,
+                                int x, int y, int width, int height, HWND parent, HMENU menu_or_id);
 
   // Handles one message; the base gives everything to DefWindowProcW.
   virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -51,6 +54,7 @@ class Window {
   virtual void OnDestroyed() {}
 
  private:
+  friend class WindowClass;
   static LRESULT CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
   HWND hwnd_ = nullptr;
@@ -65,7 +69,7 @@ class ControlHook {
   ControlHook& operator=(const ControlHook&) = delete;
   virtual ~ControlHook();
 
-  bool Attach(HWND control);
+  [[nodiscard]] bool Attach(HWND control);
   void Detach() noexcept;
   [[nodiscard]] HWND control() const noexcept { return control_; }
 
@@ -79,5 +83,23 @@ class ControlHook {
                                DWORD_PTR ref) noexcept;
   HWND control_ = nullptr;
 };
+
+// A child window's identifier in the form CreateWindowExW takes it.
+[[nodiscard]] inline HMENU ControlId(int id) noexcept {
+  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+// Creates a control of a system class (BUTTON, EDIT, STATIC...); nullptr (reported) on failure.
+[[nodiscard]] HWND CreateControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style,
+                                 HWND parent, int id) noexcept;
+
+// The window's text, whole.
+[[nodiscard]] std::wstring WindowText(HWND window);
+
+// The dots per inch the window is drawn at; the system's for no window. 96 when unknown.
+[[nodiscard]] UINT DpiOf(HWND window) noexcept;
+
+// Hands a control the font it draws with; the caller keeps the font alive.
+void SetFont(HWND control, HFONT font, bool redraw) noexcept;
 
 }  // namespace tarnelle::win32

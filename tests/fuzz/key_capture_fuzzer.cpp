@@ -11,7 +11,7 @@
 
 namespace {
 
-using tarnelle::hotkeybox::HotkeyRecord;
+using tarnelle::hotkeybox::HotKeyRecord;
 using tarnelle::hotkeybox::IsModifierKey;
 using tarnelle::hotkeybox::KeyCapture;
 namespace hk = tarnelle::hotkeybox;
@@ -32,7 +32,7 @@ std::wstring NameOf(std::int16_t k) {
 }
 
 // The text a record stands for: its modifier words in their fixed order, then the key's name.
-std::wstring TextOf(const HotkeyRecord& r) {
+std::wstring TextOf(const HotKeyRecord& r) {
   std::wstring text;
   if ((r.ModKeyCode & hk::kModWin) != 0) {
     text += L"Win + ";
@@ -56,7 +56,7 @@ std::wstring TextOf(const HotkeyRecord& r) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   KeyCapture capture;
-  std::wstring shown = hk::kPressHotkey;
+  std::wstring shown = hk::kPressHotKey;
   bool win_down = false;  // the model's left Win key
 
   // Four bytes a step: what happens, the key code (one byte, or two for any 16-bit code) and
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto k =
         static_cast<std::int16_t>((op & 0x80) != 0 ? data[i + 1] | (data[i + 2] << 8) : data[i + 1]);
     const auto shift = static_cast<std::int16_t>(data[i + 3] | ((op & 0x40) != 0 ? data[i + 2] << 8 : 0));
-    const HotkeyRecord before = capture.record();
+    const HotKeyRecord before = capture.record();
     const std::wstring shown_before = shown;
 
     switch (op & 3) {
@@ -93,9 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           win_down = false;
         }
         if (capture.KeyUp(k)) {
-          shown = hk::kPressHotkey;
+          shown = hk::kPressHotKey;
           Require(before.KeyCode == 0);
-          Require(capture.record() == HotkeyRecord{});
+          Require(capture.record() == HotKeyRecord{});
         } else {
           Require(before.KeyCode != 0);
           Require(capture.record() == before);
@@ -109,12 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
 
-    const HotkeyRecord& r = capture.record();
+    const HotKeyRecord& r = capture.record();
     Require(!IsModifierKey(r.KeyCode));
     Require(r.ModKeyCode >= 0 && r.ModKeyCode <= 15);
     Require(capture.WinKeyDown() == win_down);
-    if (shown == hk::kPressHotkey) {
-      Require(r == HotkeyRecord{});
+    if (shown == hk::kPressHotKey) {
+      Require(r == HotKeyRecord{});
     } else {
       Require(shown == TextOf(r));
     }

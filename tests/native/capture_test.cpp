@@ -32,11 +32,11 @@ TEST(KeyCapture, CtrlThenXGivesCtrlPlusX) {
   KeyCapture c;
   FakeLayout layout;
   EXPECT_EQ(c.KeyDown(kVkControl, kShiftCtrl, layout.namer()), L"Ctrl + ");
-  EXPECT_EQ(c.record(), (HotkeyRecord{0, kModControl}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{0, kModControl}));
   EXPECT_EQ(c.KeyDown(88, kShiftCtrl, layout.namer()), L"Ctrl + X");
   EXPECT_FALSE(c.KeyUp(88));
   EXPECT_FALSE(c.KeyUp(kVkControl));
-  EXPECT_EQ(c.record(), (HotkeyRecord{88, kModControl}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{88, kModControl}));
   EXPECT_EQ(layout.asked, (std::vector<std::int16_t>{88}));  // modifiers are never named
 }
 
@@ -61,7 +61,7 @@ TEST(KeyCapture, ShiftStateGivesWordsInFixedOrderAndHotkeyFlags) {
     KeyCapture capture;
     FakeLayout layout;
     EXPECT_EQ(capture.KeyDown(81, c.shift, layout.namer()), c.text);
-    EXPECT_EQ(capture.record(), (HotkeyRecord{81, c.mods}));
+    EXPECT_EQ(capture.record(), (HotKeyRecord{81, c.mods}));
   }
 }
 
@@ -82,11 +82,11 @@ TEST(KeyCapture, ModifierKeysAloneCaptureNothingAndReleaseClears) {
     SCOPED_TRACE(c.key);
     KeyCapture capture;
     FakeLayout layout;
-    capture.Load(HotkeyRecord{88, kModControl});  // a captured hotkey is cleared the same way
+    capture.Load(HotKeyRecord{88, kModControl});  // a captured hotkey is cleared the same way
     EXPECT_EQ(capture.KeyDown(c.key, c.shift, layout.namer()), c.text);
-    EXPECT_EQ(capture.record(), (HotkeyRecord{0, c.mods}));
+    EXPECT_EQ(capture.record(), (HotKeyRecord{0, c.mods}));
     EXPECT_TRUE(capture.KeyUp(c.key));  // back to "Press Hotkey"
-    EXPECT_EQ(capture.record(), (HotkeyRecord{0, 0}));
+    EXPECT_EQ(capture.record(), (HotKeyRecord{0, 0}));
     EXPECT_TRUE(layout.asked.empty());
   }
 }
@@ -98,9 +98,9 @@ TEST(KeyCapture, AltOverCapturedCtrlXDropsTheCombination) {
   ASSERT_EQ(c.KeyDown(88, kShiftCtrl, layout.namer()), L"Ctrl + X");
   EXPECT_FALSE(c.KeyUp(88));
   EXPECT_EQ(c.KeyDown(kVkMenu, kShiftCtrl | kShiftAlt, layout.namer()), L"Ctrl + Alt + ");
-  EXPECT_EQ(c.record(), (HotkeyRecord{0, kModControl | kModAlt}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{0, kModControl | kModAlt}));
   EXPECT_TRUE(c.KeyUp(kVkMenu));
-  EXPECT_EQ(c.record(), (HotkeyRecord{0, 0}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{0, 0}));
 }
 
 TEST(KeyCapture, LeftWinWithAllModifiersAndF5) {
@@ -114,11 +114,11 @@ TEST(KeyCapture, LeftWinWithAllModifiersAndF5) {
             L"Win + Ctrl + Alt + Shift + ");
   EXPECT_EQ(c.KeyDown(116, kShiftCtrl | kShiftAlt | kShiftShift, layout.namer()),
             L"Win + Ctrl + Alt + Shift + F5");
-  EXPECT_EQ(c.record(), (HotkeyRecord{116, 15}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{116, 15}));
   // Releasing the left Win key ends "Win + " for the next key, but keeps what was captured.
   EXPECT_FALSE(c.KeyUp(kVkLeftWin));
   EXPECT_FALSE(c.WinKeyDown());
-  EXPECT_EQ(c.record(), (HotkeyRecord{116, 15}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{116, 15}));
   EXPECT_EQ(c.KeyDown(116, 0, layout.namer()), L"F5");
 }
 
@@ -127,22 +127,22 @@ TEST(KeyCapture, F5AloneAndRightWinAreOrdinaryKeys) {
   FakeLayout layout;
   EXPECT_EQ(c.KeyDown(116, 0, layout.namer()), L"F5");
   EXPECT_FALSE(c.KeyUp(116));
-  EXPECT_EQ(c.record(), (HotkeyRecord{116, 0}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{116, 0}));
   EXPECT_EQ(c.KeyDown(92, 0, layout.namer()), L"Right Windows");
   EXPECT_FALSE(c.WinKeyDown());
-  EXPECT_EQ(c.record(), (HotkeyRecord{92, 0}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{92, 0}));
   EXPECT_FALSE(c.KeyUp(92));
   // Every key-down starts from nothing: no "Win + ", no earlier modifiers.
   EXPECT_EQ(c.KeyDown(88, kShiftCtrl, layout.namer()), L"Ctrl + X");
   EXPECT_EQ(c.KeyDown(89, 0, layout.namer()), L"Y");
-  EXPECT_EQ(c.record(), (HotkeyRecord{89, 0}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{89, 0}));
 }
 
 TEST(KeyCapture, RepeatedKeyDownRebuildsTheSameText) {
   KeyCapture c;
   FakeLayout layout;
   const std::wstring first = c.KeyDown(65, kShiftCtrl | kShiftShift, layout.namer());
-  const HotkeyRecord record = c.record();
+  const HotKeyRecord record = c.record();
   for (int repeat = 0; repeat < 3; ++repeat) {
     EXPECT_EQ(c.KeyDown(65, kShiftCtrl | kShiftShift, layout.namer()), first);
     EXPECT_EQ(c.record(), record);
@@ -155,10 +155,10 @@ TEST(KeyCapture, UnnamedKeyIsCapturedWithModifierWordsOnly) {
   KeyCapture c;
   FakeLayout layout;
   EXPECT_EQ(c.KeyDown(0xFF, kShiftCtrl, layout.namer()), L"Ctrl + ");
-  EXPECT_EQ(c.record(), (HotkeyRecord{0xFF, kModControl}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{0xFF, kModControl}));
   EXPECT_FALSE(c.KeyUp(0xFF));  // captured: the box keeps the text
   EXPECT_EQ(c.KeyDown(0xFF, 0, layout.namer()), L"");
-  EXPECT_EQ(c.record(), (HotkeyRecord{0xFF, 0}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{0xFF, 0}));
 }
 
 TEST(KeyCapture, KeyCodeIsWidenedWithItsSign) {
@@ -175,7 +175,7 @@ TEST(KeyCapture, FocusLostForgetsTheLeftWinKey) {
   c.FocusLost();  // the left Win key went up in another window
   EXPECT_FALSE(c.WinKeyDown());
   EXPECT_EQ(c.KeyDown(65, 0, layout.namer()), L"A");
-  EXPECT_EQ(c.record(), (HotkeyRecord{65, 0}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{65, 0}));
 }
 
 TEST(KeyCapture, OnlyTheContextMenuKeyIsRefused) {
@@ -191,7 +191,7 @@ TEST(KeyCapture, ClearForgetsTheCombinationButNotTheWinKey) {
   c.KeyDown(kVkLeftWin, 0, layout.namer());
   c.KeyDown(70, 0, layout.namer());
   c.Clear();
-  EXPECT_EQ(c.record(), (HotkeyRecord{0, 0}));
+  EXPECT_EQ(c.record(), (HotKeyRecord{0, 0}));
   EXPECT_TRUE(c.WinKeyDown());
   EXPECT_TRUE(c.KeyUp(70));
 }

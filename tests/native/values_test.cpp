@@ -1,4 +1,5 @@
 #include "settings/values.h"
+#include "settings/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,24 +1,25 @@
 #pragma once
-// The program's pictures, decoded from its resources by the platform's own image codecs (WIC),
-// and the image control that shows one of them.
+// Pictures decoded from a module's resources by the platform's own image codecs (WIC), and the
+// image control that shows one of them.
 //
-// Decoding uses COM: the calling thread must have initialised it (CoInitializeEx) beforehand.
+// Decoding uses COM: the calling thread must have started it (ComScope) beforehand.
 
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 
+#include "win32/click.h"
 #include "win32/unique.h"
 #include "win32/window.h"
 
-namespace tarnelle::shell {
+namespace tarnelle::win32 {
 
 // A decoded picture: a top-down 32 bits per pixel DIB section with premultiplied alpha.
 class Picture {
  public:
   Picture() noexcept = default;
-  Picture(win32::unique_hbitmap bitmap, SIZE size) noexcept;
+  Picture(unique_hbitmap bitmap, SIZE size) noexcept;
   Picture(Picture&& other) noexcept;
   Picture& operator=(Picture&& other) noexcept;
   Picture(const Picture&) = delete;
@@ -34,37 +35,35 @@ class Picture {
   [[nodiscard]] std::uint32_t PixelAt(int x, int y) const noexcept;
 
  private:
-  win32::unique_hbitmap bitmap_;
+  unique_hbitmap bitmap_;
   SIZE size_{};
 };
 
 // Decodes |size| bytes of any format the platform reads (GIF, JPEG, PNG, BMP); the first frame
 // of an animation. Returns an empty picture when the data cannot be decoded.
-Picture DecodePicture(const void* data, std::size_t size);
+[[nodiscard]] Picture DecodePicture(const void* data, std::size_t size);
 
-// Decodes the RCDATA resource |id| of |module| (IDR_LOGO, IDR_HIDE, IDR_CLOSE).
-Picture LoadPictureResource(HINSTANCE module, int id);
+// Decodes the RCDATA resource |id| of |module|.
+[[nodiscard]] Picture LoadPictureResource(HINSTANCE module, int id);
 
 // Paints |picture| stretched over |dest| of |dc|, blended over what is there by its alpha.
 void PaintPicture(HDC dc, const Picture& picture, const RECT& dest) noexcept;
 
-// The program's icon (IDI_TARNELLE) at |size| x |size| pixels, in the screen's colour depth.
-win32::unique_hicon LoadProgramIcon(HINSTANCE module, int size);
+// The icon resource |id| at |size| x |size| pixels, in the screen's colour depth.
+[[nodiscard]] unique_hicon LoadIconResource(HINSTANCE module, int id, int size);
 
-// The link label's cursor, made from the hand icon (IDI_HAND_CURSOR); the hot spot is the
-// fingertip of the drawing.
-inline constexpr POINT kHandHotSpot{13, 4};
-win32::unique_hcursor LoadHandCursor(HINSTANCE module);
+// A cursor made from the 32 x 32 icon resource |id|, with its hot spot at |hot_spot|.
+[[nodiscard]] unique_hcursor LoadCursorFromIcon(HINSTANCE module, int id, POINT hot_spot);
 
 // A child window that shows one picture over its parent's background (transparent pixels let
 // the parent show through) and reports left-button clicks. Not stretched, the picture sits at
 // its natural size in the top-left corner; stretched, it fills the control.
-class Image : public win32::Window {
+class Image : public Window {
  public:
   Image() = default;
 
   // Creates the control ("TarnelleImage") at |bounds|, in pixels of |parent|'s client area.
-  bool Create(HWND parent, const RECT& bounds, int id = 0);
+  [[nodiscard]] bool Create(HWND parent, const RECT& bounds, int id = 0);
 
   void SetPicture(Picture picture);
   void SetStretch(bool stretch);
@@ -81,10 +80,11 @@ class Image : public win32::Window {
  private:
   void Paint(HDC dc);
   void Invalidate();
+  void OnButtonUp(LPARAM lp);
 
   Picture picture_;
   bool stretch_ = false;
-  bool pressed_ = false;
+  ClickTracker click_;
 };
 
-}  // namespace tarnelle::shell
+}  // namespace tarnelle::win32

@@ -1,38 +1,15 @@
-#include "shell/picture.h"
+#include "win32/picture.h"
 
 #include <wincodec.h>
 #include <limits>
 #include <utility>
 
-#include "app/resource.h"
+#include "win32/com.h"
+#include "win32/trace.h"
 
-namespace tarnelle::shell {
+namespace tarnelle::win32 {
 
-namespace {
-
-// Owns one COM interface pointer.
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  ~Com() {
-    if (p_ != nullptr) {
-      p_->Release();
-    }
-  }
-  T* operator->() const noexcept { return p_; }
-  [[nodiscard]] T* get() const noexcept { return p_; }
-  T** put() noexcept { return &p_; }
-
- private:
-  T* p_ = nullptr;
-};
-
-}  // namespace
-
-Picture::Picture(win32::unique_hbitmap bitmap, SIZE size) noexcept : bitmap_(std::move(bitmap)), size_(size) {
+Picture::Picture(unique_hbitmap bitmap, SIZE size) noexcept : bitmap_(std::move(bitmap)), size_(size) {
   if (!bitmap_) {
     size_ = SIZE{};
   }
@@ -66,29 +43,32 @@ Picture DecodePicture(const void* data, std::size_t size) {
   if (data == nullptr || size == 0 || size > std::numeric_limits<DWORD>::max()) {
     return {};
   }
-  Com<IWICImagingFactory> factory;
-  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put())))) {
+  com_ptr<IWICImagingFactory> factory;
+  if (const HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()));
+      FAILED(hr)) {
+    TraceError(L"CoCreateInstance(WICImagingFactory)", static_cast<DWORD>(hr));
     return {};
   }
-  Com<IWICStream> stream;
-  Com<IWICBitmapDecoder> decoder;
-  Com<IWICBitmapFrameDecode> frame;
-  Com<IWICFormatConverter> converter;
+  com_ptr<IWICStream> stream;
+  com_ptr<IWICBitmapDecoder> decoder;
+  com_ptr<IWICBitmapFrameDecode> frame;
+  com_ptr<IWICFormatConverter> converter;
   // The stream only reads the bytes, whatever its signature says.
   auto* bytes = static_cast<BYTE*>(const_cast<void*>(data));
-  if (FAILED(factory->CreateStream(stream.put())) ||
-      FAILED(stream->InitializeFromMemory(bytes, static_cast<DWORD>(size))) ||
-      FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad,
-                                              decoder.put())) ||
-      FAILED(decoder->GetFrame(0, frame.put())) || FAILED(factory->CreateFormatConverter(converter.put())) ||
-      FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                   nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
+  if (FAILED(factory.get()->CreateStream(stream.put())) ||
+      FAILED(stream.get()->InitializeFromMemory(bytes, static_cast<DWORD>(size))) ||
+      FAILED(factory.get()->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad,
+                                                    decoder.put())) ||
+      FAILED(decoder.get()->GetFrame(0, frame.put())) ||
+      FAILED(factory.get()->CreateFormatConverter(converter.put())) ||
+      FAILED(converter.get()->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                         nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
     return {};
   }
   UINT width = 0;
   UINT height = 0;
-  if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 ||
+  if (FAILED(converter.get()->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 ||
       height > 0x4000) {
     return {};
   }
@@ -100,12 +80,12 @@ Picture DecodePicture(const void* data, std::size_t size) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  win32::unique_hbitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  unique_hbitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || bits == nullptr) {
     return {};
   }
   const UINT stride = width * 4;
-  if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
+  if (FAILED(converter.get()->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
     return {};
   }
   return Picture(std::move(bitmap), SIZE{static_cast<LONG>(width), static_cast<LONG>(height)});
@@ -125,50 +105,52 @@ void PaintPicture(HDC dc, const Picture& picture, const RECT& dest) noexcept {
   if (!picture || dest.right <= dest.left || dest.bottom <= dest.top) {
     return;
   }
-  HDC source = ::CreateCompatibleDC(dc);
-  if (source == nullptr) {
+  const unique_hdc source(::CreateCompatibleDC(dc));
+  if (!source) {
+    TraceLastError(L"CreateCompatibleDC");
     return;
   }
-  const HGDIOBJ old = ::SelectObject(source, picture.bitmap());
+  const SelectedObject selected(source.get(), picture.bitmap());
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  ::GdiAlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source, 0, 0,
-                  picture.size().cx, picture.size().cy, blend);
-  ::SelectObject(source, old);
-  ::DeleteDC(source);
+  std::ignore = Check(::GdiAlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
+                                      source.get(), 0, 0, picture.size().cx, picture.size().cy, blend),
+                      L"GdiAlphaBlend");
 }
 
-win32::unique_hicon LoadProgramIcon(HINSTANCE module, int size) {
-  return win32::unique_hicon(static_cast<HICON>(
-      ::LoadImageW(module, MAKEINTRESOURCEW(IDI_TARNELLE), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+unique_hicon LoadIconResource(HINSTANCE module, int id, int size) {
+  unique_hicon icon(static_cast<HICON>(
+      ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+  if (!icon) {
+    TraceLastError(L"LoadImageW(icon)");
+  }
+  return icon;
 }
 
-win32::unique_hcursor LoadHandCursor(HINSTANCE module) {
-  const win32::unique_hicon icon(static_cast<HICON>(
-      ::LoadImageW(module, MAKEINTRESOURCEW(IDI_HAND_CURSOR), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+unique_hcursor LoadCursorFromIcon(HINSTANCE module, int id, POINT hot_spot) {
+  const unique_hicon icon = LoadIconResource(module, id, 32);
   ICONINFO info{};
-  if (!icon || !::GetIconInfo(icon.get(), &info)) {
+  if (!icon || !Check(::GetIconInfo(icon.get(), &info), L"GetIconInfo")) {
     return {};
   }
   // GetIconInfo hands us copies of both bitmaps.
-  const win32::unique_hbitmap mask(info.hbmMask);
-  const win32::unique_hbitmap colour(info.hbmColor);
+  const unique_hbitmap mask(info.hbmMask);
+  const unique_hbitmap colour(info.hbmColor);
   info.fIcon = FALSE;
-  info.xHotspot = static_cast<DWORD>(kHandHotSpot.x);
-  info.yHotspot = static_cast<DWORD>(kHandHotSpot.y);
-  return win32::unique_hcursor(::CreateIconIndirect(&info));
+  info.xHotspot = static_cast<DWORD>(hot_spot.x);
+  info.yHotspot = static_cast<DWORD>(hot_spot.y);
+  unique_hcursor cursor(::CreateIconIndirect(&info));
+  if (!cursor) {
+    TraceLastError(L"CreateIconIndirect");
+  }
+  return cursor;
 }
 
 bool Image::Create(HWND parent, const RECT& bounds, int id) {
-  static const win32::WindowClass cls([] {
-    WNDCLASSEXW wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = L"TarnelleImage";
-    return wc;
-  }());
+  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, which is no
+  // new press, so a double-click is one click.
+  static const WindowClass cls({.name = L"TarnelleImage", .style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS});
   return CreateFrom(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
-                    bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
+                    bounds.right - bounds.left, bounds.bottom - bounds.top, parent, ControlId(id)) != nullptr;
 }
 
 void Image::SetPicture(Picture picture) {
@@ -211,6 +193,13 @@ void Image::Paint(HDC dc) {
   PaintPicture(dc, picture_, dest);
 }
 
+void Image::OnButtonUp(LPARAM lp) {
+  if (click_.OnButtonUp(hwnd(), lp) && on_click) {
+    const std::function<void()> click = on_click;  // the control may not outlive the call
+    click();
+  }
+}
+
 LRESULT Image::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND:
@@ -227,30 +216,19 @@ LRESULT Image::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Paint(reinterpret_cast<HDC>(wp));
       return 0;
     case WM_LBUTTONDOWN:
-      pressed_ = true;
-      ::SetCapture(hwnd());
+      click_.OnButtonDown(hwnd());
+      return 0;
+    case WM_LBUTTONDBLCLK:
       return 0;
     case WM_CAPTURECHANGED:
-      pressed_ = false;
+      click_.OnCaptureChanged();
       return 0;
-    case WM_LBUTTONUP: {
-      const bool was_pressed = pressed_;
-      pressed_ = false;
-      if (::GetCapture() == hwnd()) {
-        ::ReleaseCapture();
-      }
-      RECT client{};
-      ::GetClientRect(hwnd(), &client);
-      const POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-      if (was_pressed && ::PtInRect(&client, at) && on_click) {
-        const std::function<void()> click = on_click;  // the control may not outlive the call
-        click();
-      }
+    case WM_LBUTTONUP:
+      OnButtonUp(lp);
       return 0;
-    }
     default:
       return Window::OnMessage(msg, wp, lp);
   }
 }
 
-}  // namespace tarnelle::shell
+}  // namespace tarnelle::win32

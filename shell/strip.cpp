@@ -1,0 +1,78 @@
+#include "shell/strip.h"
+
+#include "shell/moveit.h"
+#include "win32/trace.h"
+
+namespace tarnelle::shell {
+namespace {
+
+void Place(HWND window, const RECT& r) {
+  std::ignore = win32::Check(::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left,
+                                            r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE),
+                             L"SetWindowPos");
+}
+
+}  // namespace
+
+bool TitleStrip::Create(HWND parent, int control_id, const StripLook& look) {
+  static const win32::WindowClass cls({.name = L"Tarnelle.TitleStrip"});
+  background_.reset(::CreateSolidBrush(look.background));
+  title_color_ = look.title_color;
+  if (CreateFrom(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
+                 win32::ControlId(control_id)) == nullptr) {
+    return false;
+  }
+  // SS_NOTIFY: without it the title lets every mouse message through to the strip but the
+  // cursor's, and a press on it would not be seen as the title's.
+  title_ = win32::CreateControl(L"STATIC", look.title, SS_NOTIFY | SS_LEFT, 0, hwnd(), 0);
+  return title_ != nullptr && title_hook_.Attach(title_);
+}
+
+void TitleStrip::Layout(const RECT& strip, const RECT& title, HFONT title_font) {
+  win32::SetFont(title_, title_font, true);
+  Place(hwnd(), strip);
+  Place(title_, title);
+}
+
+LRESULT TitleStrip::OnEraseBackground(HDC dc) {
+  RECT r{};
+  if (::GetClientRect(hwnd(), &r)) {
+    ::FillRect(dc, &r, background_.get());
+  }
+  return 1;
+}
+
+LRESULT TitleStrip::OnCtlColorStatic(HDC dc) {
+  ::SetTextColor(dc, title_color_);
+  ::SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(background_.get());
+}
+
+void TitleStrip::OnLeftButtonDown() {
+  // Started at the press, the platform's move loop follows the pointer from its first step.
+  MoveForm(::GetAncestor(hwnd(), GA_ROOT));
+}
+
+LRESULT TitleStrip::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return OnEraseBackground(reinterpret_cast<HDC>(wp));
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColorStatic(reinterpret_cast<HDC>(wp));
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown();
+      return 0;
+    default:
+      return Window::OnMessage(msg, wp, lp);
+  }
+}
+
+LRESULT TitleStrip::TitleHook::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_LBUTTONDOWN) {
+    strip_.OnLeftButtonDown();
+    return 0;
+  }
+  return CallNext(msg, wp, lp);
+}
+
+}  // namespace tarnelle::shell
