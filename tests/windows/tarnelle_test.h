@@ -1,0 +1,125 @@
+#pragma once
+// What every Windows test shares: a private copy of tarnelle.exe, the words a hotkey box shows,
+// and the driver's results turned into assertions.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/driver/driver.h"
+
+namespace tarnelle::driver {
+
+// A driver's step, asserted with what went wrong when the step tells.
+inline ::testing::AssertionResult Done(bool done) {
+  return done ? ::testing::AssertionSuccess() : ::testing::AssertionFailure();
+}
+inline ::testing::AssertionResult Done(const Result& done) {
+  return done ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << done.error;
+}
+#define ASSERT_DONE(step) ASSERT_TRUE(::tarnelle::driver::Done(step)) << #step
+
+inline std::vector<HWND> Menus(const Program& app) {
+  return WindowsOf(app.pid(), L"#32768");
+}
+inline std::vector<HWND> MessageBoxes(const Program& app) {
+  return WindowsOf(app.pid(), L"#32770");
+}
+
+inline constexpr wchar_t kPressHotkey[] = L"Press Hotkey";
+inline constexpr wchar_t kNotSet[] = L"Not set hotkey";
+inline constexpr wchar_t kTaken[] = L"Hotkey already exists, please change a hotkey.";
+
+// What a box shows for a combination: the held modifiers' words, always in this order, then the
+// name the keyboard layout gives the key.
+inline std::wstring Shows(const std::vector<Key>& held, Key key) {
+  std::wstring text;
+  for (const auto& [vk, word] : {std::pair{VK_LWIN, L"Win + "}, std::pair{VK_CONTROL, L"Ctrl + "},
+                                 std::pair{VK_MENU, L"Alt + "}, std::pair{VK_SHIFT, L"Shift + "}}) {
+    for (const Key& k : held) {
+      text += k.vk == vk ? word : L"";
+    }
+  }
+  return text + KeyName(key);
+}
+
+// set.ini as the program saves it, slot N holding Ctrl+Shift+F<N> for each of |slots|.
+inline std::string IniWith(const std::vector<int>& slots) {
+  std::string ini = "[Orvanta]\r\n";
+  for (const int n : slots) {
+    const std::string box = "Orvanta" + std::to_string(n);
+    ini += box + "Text=Ctrl + Shift + F" + std::to_string(n) + "\r\n" + box +
+           "KeyCode=" + std::to_string(VK_F1 + n - 1) + "\r\n" + box + "ModKeyCode=6\r\n";
+  }
+  return ini;
+}
+
+inline void PressSlot(int n) {  // the hotkey IniWith gives slot |n|
+  Press({kCtrl, kShift}, kF(n));
+}
+
+inline constexpr Key kDown{VK_DOWN, 0x50, true};
+inline constexpr Key kEnter{VK_RETURN, 0x1C};
+
+// Right-clicks the program's icon, waits for its menu and picks from it with |keys|.
+inline bool ChooseFromMenu(const Program& app, const std::vector<Key>& keys) {
+  bool open = ClickTrayIcon(Button::kRight) && WaitFor([&] { return !Menus(app).empty(); });
+  for (const Key& key : keys) {
+    const std::size_t menus = Menus(app).size();
+    Press({}, key);
+    open = open && (key.vk != VK_RIGHT || WaitFor([&] { return Menus(app).size() > menus; }));  // a submenu
+  }
+  return open;
+}
+
+// A fresh copy of the program for each test; nothing a failed test held down stays held.
+class Tarnelle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReleaseHeld();
+    ::GetDesktopWindow();  // the session's shell comes up with its desktop
+    ASSERT_TRUE(WaitFor([] { return ::FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }))
+        << "this session has no taskbar with a notification area: start it with scripts/wine-session.sh";
+  }
+
+  void Start(const std::string& ini = {}) {  // with |ini| as its set.ini, or none
+    ASSERT_TRUE(ini.empty() || app.WriteIni(ini));
+    ASSERT_DONE(app.Start());
+  }
+
+  // With |window| in front, presses the hotkey of |slot|; in "Get Form" the slot takes the window.
+  void Remember(int slot, HWND window) {
+    ASSERT_DONE(ToFront(window));
+    PressSlot(slot);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(app.SlotText(slot)) == HandleText(window); })) << "slot " << slot;
+    EXPECT_EQ(::GetForegroundWindow(), window) << "remembering a window switches to none";
+  }
+
+  // Ticks |slot|; one message saying |text| must come, and the slot ends off.
+  void ExpectRefused(int slot, const wchar_t* text) {
+    ASSERT_DONE(app.Tick(slot));
+    const std::optional<Message> message = Answer(app.pid());
+    ASSERT_TRUE(message.has_value()) << "no message came";
+    EXPECT_EQ(message->caption, L"error");
+    EXPECT_EQ(message->text, text);
+    EXPECT_TRUE(WaitFor([&] { return !app.Checked(app.Check(slot)) && app.Sync(); }));
+    EXPECT_TRUE(MessageBoxes(app).empty()) << "a second message";
+  }
+
+  void ExpectSaved(int slot, const std::wstring& text, int key, int mods) {
+    const std::wstring box = L"Orvanta" + std::to_wstring(slot);
+    EXPECT_EQ(app.Saved(box + L"Text"), text) << "slot " << slot;
+    EXPECT_EQ(app.Saved(box + L"KeyCode"), std::to_wstring(key)) << "slot " << slot;
+    EXPECT_EQ(app.Saved(box + L"ModKeyCode"), std::to_wstring(mods)) << "slot " << slot;
+  }
+
+  void Close() {  // through the close picture of the title strip
+    ASSERT_DONE(Click(app.Pictures()[2]));
+    ASSERT_TRUE(app.process().Wait());
+  }
+
+  Program app;
+};
+
+}  // namespace tarnelle::driver
