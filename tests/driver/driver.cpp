@@ -161,7 +161,7 @@ ScratchFolder::~ScratchFolder() {
   ::SHFileOperationW(&remove);
 }
 
-Process::~Process() {
+void Process::End() {
   if (Running()) {
     ::TerminateProcess(handle_.get(), 1);
     ::WaitForSingleObject(handle_.get(), kPatienceMs);

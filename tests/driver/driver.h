@@ -70,12 +70,14 @@ class Process {
   Process() = default;
   Process(Process&&) = default;
   Process& operator=(Process&&) = default;
-  ~Process();
+  ~Process() { End(); }
   bool Start(const std::wstring& exe, const std::wstring& arguments = {}, const std::wstring& folder = {});
   [[nodiscard]] bool Running() const;
   [[nodiscard]] bool Wait(int ms = kPatienceMs) const;
   [[nodiscard]] DWORD ExitCode() const;
   [[nodiscard]] DWORD pid() const { return pid_; }
+  [[nodiscard]] HANDLE handle() const { return handle_.get(); }
+  void End();  // by its handle, if it is still running
 
  private:
   unique_handle handle_;
@@ -145,7 +147,7 @@ class Program {
   Result Start();
   // Takes on a copy of this program started another way, once it shows its window.
   Result Adopt(Process&& started);
-  [[nodiscard]] const Process& process() const { return process_; }
+  [[nodiscard]] Process& process() { return process_; }
   [[nodiscard]] bool Sync() const;  // once the program has handled everything sent to it so far
   // Returns once the program has handled every hotkey pressed so far: a press is posted to its
   // queue at once, and a mark posted after it comes out after it.
