@@ -119,7 +119,8 @@ std::optional<long> HostSwitches(const std::wstring& exe) {
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(L"Z:\\proc", error)) {
     const std::string cmdline = ReadBytes((entry.path() / L"cmdline").wstring());
-    if (cmdline.empty() || _stricmp(cmdline.c_str(), Utf8(exe).c_str()) != 0) {
+    if (_wcsicmp(std::wstring(cmdline.c_str(), cmdline.c_str() + std::strlen(cmdline.c_str())).c_str(),
+                 exe.c_str()) != 0) {
       continue;
     }
     long switches = 0;

@@ -32,20 +32,36 @@ std::optional<SIZE> Drag(const Program& app, POINT from, int dx, int dy, Button 
              : std::nullopt;
 }
 
-TEST_F(Tarnelle, DraggingTheBackgroundWithAnyButtonMovesTheWindowWhichComesBackThereFromHiding) {
+TEST_F(Tarnelle, DraggingMovesTheWindowWhichComesBackThereFromHidingWithItsHotkeysWorking) {
   Start(IniWith({5}));
   ASSERT_DONE(app.Tick(5));
-  for (const Button button : {Button::kLeft, Button::kRight, Button::kMiddle}) {
-    const std::optional<SIZE> moved = Drag(app, app.Background(), 40, -30, button);
-    ASSERT_TRUE(moved.has_value()) << "button " << static_cast<int>(button);
-    EXPECT_TRUE(moved->cx == 40 && moved->cy == -30)
-        << moved->cx << "," << moved->cy << " button " << static_cast<int>(button);
+  const RECT start = RectOf(app.window());
+  const auto inside = [&](POINT p) { return Offset(p, -start.left, -start.top); };
+  const POINT strip{(RectOf(app.Title()).right + RectOf(app.Pictures()[1]).left) / 2, Centre(app.Strip()).y};
+  ASSERT_EQ(::WindowFromPoint(strip), app.Strip());
+  // The background follows any button exactly; the strip and the title follow the left button,
+  // though the first step of such a drag is lost.
+  const struct {
+    POINT from;  // in the window
+    Button button;
+    bool on_strip;
+  } drags[] = {{inside(app.Background()), Button::kLeft, false},
+               {inside(app.Background()), Button::kRight, false},
+               {inside(app.Background()), Button::kMiddle, false},
+               {inside(strip), Button::kLeft, true},
+               {inside(Centre(app.Title())), Button::kLeft, true}};
+  for (const auto& [from, button, on_strip] : drags) {
+    const RECT now = RectOf(app.window());
+    const std::optional<SIZE> moved = Drag(app, Offset(from, now.left, now.top), 40, 32, button, on_strip);
+    ASSERT_TRUE(moved.has_value()) << "from " << from.x << "," << from.y;
+    EXPECT_TRUE(on_strip ? moved->cx > 0 && moved->cx <= 40 && moved->cy > 0 && moved->cy <= 32
+                         : moved->cx == 40 && moved->cy == 32)
+        << moved->cx << "," << moved->cy << " from " << from.x << "," << from.y;
   }
   const RECT placed = RectOf(app.window());
   ASSERT_DONE(MoveTo(Offset(app.Background(), 30, 10)));  // the drag is over
   EXPECT_TRUE(app.Sync() && RectOf(app.window()).left == placed.left);
-  ASSERT_DONE(Click(app.Pictures()[1]));
-  ASSERT_TRUE(WaitFor([&] { return !app.Visible(); }));
+  Hide();
   ASSERT_DONE(WaitForTrayIcons(1));
   const unique_hwnd editor = TestWindow(L"Editor", {20, 20});
   Remember(5, editor.get());                 // its hotkeys go on working
@@ -58,26 +74,10 @@ TEST_F(Tarnelle, DraggingTheBackgroundWithAnyButtonMovesTheWindowWhichComesBackT
   }
 }
 
-TEST_F(Tarnelle, DraggingTheStripOrTheTitleWithTheLeftButtonMovesTheWindow) {
-  Start();
-  for (const bool on_title : {false, true}) {
-    const POINT from = on_title ? Centre(app.Title())
-                                : POINT{(RectOf(app.Title()).right + RectOf(app.Pictures()[1]).left) / 2,
-                                        Centre(app.Strip()).y};
-    ASSERT_EQ(::WindowFromPoint(from), on_title ? app.Title() : app.Strip());
-    const std::optional<SIZE> moved = Drag(app, from, -60, 40, Button::kLeft, true);
-    ASSERT_TRUE(moved.has_value());
-    // It follows the pointer, though the first step of the drag is lost.
-    EXPECT_TRUE(moved->cx < 0 && moved->cx >= -60 && moved->cy > 0 && moved->cy <= 40)
-        << moved->cx << "," << moved->cy;
-  }
-}
-
-TEST_F(Tarnelle, RightReleaseOnTheIconOpensTheMenuAtThePointerAndClosingItChoosesNothing) {
+TEST_F(Tarnelle, TheIconsMenuOpensAtThePointerClosesChoosingNothingAndEachLinkOpensItsPageOnce) {
   const Browser browser;
   Start();
-  ASSERT_DONE(Click(app.Pictures()[1]));
-  ASSERT_TRUE(WaitFor([&] { return !app.Visible(); }));
+  Hide();
   for (const bool by_escape : {true, false}) {
     ASSERT_DONE(ChooseFromMenu(app, {}));
     POINT at{};
@@ -85,35 +85,26 @@ TEST_F(Tarnelle, RightReleaseOnTheIconOpensTheMenuAtThePointerAndClosingItChoose
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);  // it opens above the taskbar
     const RECT menu = RectOf(Menus(app).front());
-    EXPECT_TRUE(std::abs(std::clamp(at.x, menu.left, menu.right) - at.x) <= 2 &&
-                std::abs(std::clamp(std::min(at.y, work.bottom), menu.top, menu.bottom) -
-                         std::min(at.y, work.bottom)) <= 2);
+    EXPECT_TRUE(at.x >= menu.left - 2 && at.x <= menu.right + 2 && std::abs(menu.bottom - work.bottom) <= 2);
     if (by_escape) {
       Press({}, {VK_ESCAPE, 0x01});
     } else {
       ASSERT_DONE(ClickAt(POINT{700, 120}));  // the bare desktop
     }
-    EXPECT_TRUE(WaitFor([&] { return Menus(app).empty() && app.Sync(); }));
-    EXPECT_FALSE(app.Visible());
+    EXPECT_TRUE(WaitFor([&] { return Menus(app).empty() && app.Sync() && !app.Visible(); }));
   }
   ASSERT_DONE(ChooseFromMenu(app, {kDown, kEnter}));
   EXPECT_TRUE(WaitFor([&] { return app.Visible(); })) << "Show did not show the window";
   EXPECT_TRUE(browser.Urls().empty());
-}
-
-TEST_F(Tarnelle, EachLinkOpensItsPageOnce) {
-  const Browser browser;
-  Start();
+  const Key right{VK_RIGHT, 0x4D, true};
   ASSERT_DONE(Click(app.Link()));
   ASSERT_DONE(browser.WaitForUrls(1));
   ASSERT_DONE(Click(app.Pictures()[0]));
   ASSERT_DONE(browser.WaitForUrls(2));
-  const Key right{VK_RIGHT, 0x4D, true};
   ASSERT_DONE(ChooseFromMenu(app, {kDown, kDown, right, kEnter}));
   ASSERT_DONE(browser.WaitForUrls(3));
   ASSERT_DONE(ChooseFromMenu(app, {kDown, kDown, right, kDown, kEnter}));
-  ASSERT_DONE(browser.WaitForUrls(4));
-  ASSERT_TRUE(app.Sync());
+  ASSERT_TRUE(browser.WaitForUrls(4) && app.Sync());
   const std::vector<std::string> urls = browser.Urls();
   ASSERT_EQ(urls.size(), 4u);
   const auto site = [](const std::string& url) { return url.substr(0, url.find('/', 7) + 1); };
@@ -122,7 +113,6 @@ TEST_F(Tarnelle, EachLinkOpensItsPageOnce) {
   EXPECT_TRUE(urls[0].starts_with("http://") && urls[0] == site(urls[0]) && urls[1] == site(urls[1]));
   EXPECT_NE(urls[0], urls[1]);
   EXPECT_TRUE(site(urls[2]) == urls[1] && site(urls[3]) == urls[1] && urls[3].ends_with("?verson=1.0"));
-  EXPECT_TRUE(app.Visible());
 }
 
 TEST_F(Tarnelle, ARestartedShellGetsTheIconBackExactlyOnce) {
@@ -197,22 +187,6 @@ TEST_F(Tarnelle, WindowIsTheDesignCentredWithoutFrameOrTaskbarButton) {
               n % 2 == 1 ? RGB(255, 255, 128) : RGB(128, 255, 128));
   }
   EXPECT_EQ(colour(Offset(POINT{RectOf(app.Title()).right, r.top}, 10, 3)), RGB(0, 153, 102));  // the strip
-  HICON small = nullptr;  // the notification area shows the program's small icon
-  ::ExtractIconExW(app.exe().c_str(), 0, nullptr, &small, 1);
-  ASSERT_DONE(WaitForTrayIcons(1));
-  const RECT icon = TrayIcons()[0];
-  const std::vector<COLORREF> shown = Pixels(icon);
-  const RECT bar = RectOf(::FindWindowW(L"Shell_TrayWnd", nullptr));
-  const std::vector<COLORREF> drawn = Pixels(RECT{0, 0, icon.right - icon.left, icon.bottom - icon.top},
-                                             small, colour(POINT{bar.right - 1, bar.top}));
-  ::DestroyIcon(small);
-  long difference = 0;
-  for (std::size_t i = 0; i < shown.size() && i < drawn.size(); ++i) {
-    difference += std::abs(GetRValue(shown[i]) - GetRValue(drawn[i])) +
-                  std::abs(GetGValue(shown[i]) - GetGValue(drawn[i])) +
-                  std::abs(GetBValue(shown[i]) - GetBValue(drawn[i]));
-  }
-  EXPECT_LE(difference, 36L * static_cast<long>(shown.size())) << "about 12 a colour channel";
 }
 
 TEST_F(Tarnelle, TabWalksTheControlsInTheDesignedOrder) {

@@ -27,7 +27,7 @@ TEST_P(Exit, SavesAllTenBoxesRemovesTheIconAndTheNextStartShowsThemSwitchedOff) 
   ASSERT_DONE(app.Tick(9));
   ASSERT_DONE(GetParam() ? Click(app.Pictures()[2]) : ChooseFromMenu(app, {kDown, kDown, kDown, kEnter}));
   ASSERT_TRUE(app.process().Wait());
-  EXPECT_TRUE(WaitForTrayIcons(0) && HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F2));
+  EXPECT_TRUE(WaitForTrayIcons(0) && SlotFree(2));
   for (int n = 1; n <= 10; ++n) {
     const Saved box = saved.contains(n) ? saved[n] : Saved{kPressHotkey};
     ExpectSaved(n, box.text, box.key, box.mods);
@@ -37,9 +37,9 @@ TEST_P(Exit, SavesAllTenBoxesRemovesTheIconAndTheNextStartShowsThemSwitchedOff) 
     EXPECT_EQ(TextOf(app.Box(n)), saved.contains(n) ? saved[n].text : kPressHotkey);
     EXPECT_TRUE(!app.Checked(app.Check(n)) && TextOf(app.SlotText(n)).empty()) << "slot " << n;
   }
-  EXPECT_TRUE(app.Checked(app.Mode(false)) && HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F2));
+  EXPECT_TRUE(app.Checked(app.Mode(false)) && SlotFree(2));
   ASSERT_DONE(app.Tick(9));  // a tick brings a saved hotkey back
-  EXPECT_FALSE(HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F2));
+  EXPECT_FALSE(SlotFree(2));
 }
 
 INSTANTIATE_TEST_SUITE_P(ByClosePictureOrMenu, Exit, ::testing::Bool());
@@ -202,7 +202,7 @@ TEST_P(Unsaveable, SettingsGiveOneErrorNamingTheFileAndKeepWhatWasSaved) {
   EXPECT_EQ(message->caption, L"error");
   ::CharLowerW(text.data());  // the message names the file, whatever the case of its letters
   ::CharLowerW(path.data());
-  EXPECT_NE(text.find(path), std::wstring::npos) << Utf8(message->text);
+  EXPECT_NE(text.find(path), std::wstring::npos) << message->text;
   ASSERT_TRUE(app.process().Wait());  // a second message would hold it up
   EXPECT_TRUE(folder || ReadBytes(app.IniPath()) == before);
 }
@@ -219,8 +219,7 @@ TEST_F(Tarnelle, OfTenCopiesStartedAtOnceOneStaysAndAnotherStartShowsItsHiddenWi
   ASSERT_TRUE(WaitFor([&] { return std::count_if(copies.begin(), copies.end(), running) == 1; }));
   ASSERT_DONE(app.Adopt(std::move(*std::find_if(copies.begin(), copies.end(), running))));
   ASSERT_DONE(WaitForTrayIcons(1));
-  ASSERT_DONE(Click(app.Pictures()[1]));
-  ASSERT_TRUE(WaitFor([&] { return !app.Visible(); }));
+  Hide();
   Process another;
   ASSERT_DONE(another.Start(app.exe()));
   EXPECT_TRUE(another.Wait()) << "the second copy kept running";

@@ -12,7 +12,7 @@ TEST_F(Tarnelle, EachSlotRemembersTheWindowInFrontInItsOwnTextOnly) {
   std::wstring held[11];
   for (int n = 1; n <= 10; ++n) {
     ASSERT_DONE(app.Tick(n));
-    EXPECT_FALSE(HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F1 + n - 1)) << "slot " << n;
+    EXPECT_FALSE(SlotFree(n)) << "slot " << n;
     Remember(n, n % 2 == 1 ? mail.get() : editor.get());
     held[n] = TextOf(app.SlotText(n));
     for (int other = 1; other <= 10; ++other) {
@@ -22,7 +22,7 @@ TEST_F(Tarnelle, EachSlotRemembersTheWindowInFrontInItsOwnTextOnly) {
   Remember(2, mail.get());      // another window in front replaces what the slot held
   for (const int n : {3, 8}) {  // unticking frees the hotkey and keeps the window
     ASSERT_DONE(app.Tick(n));
-    EXPECT_TRUE(HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F1 + n - 1)) << "slot " << n;
+    EXPECT_TRUE(SlotFree(n)) << "slot " << n;
     EXPECT_EQ(TextOf(app.SlotText(n)), held[n]);
   }
 }
@@ -66,7 +66,7 @@ TEST_F(Tarnelle, RefusedSlotsShowOneMessageStayOffAndAreSavedAsNoHotkey) {
     EXPECT_EQ(TextOf(app.Box(n)), kPressHotkey) << "a refused box forgets its combination";
   }
   ::UnregisterHotKey(nullptr, 9);
-  EXPECT_FALSE(HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F1));
+  EXPECT_FALSE(SlotFree(1));
   Close();
   ExpectSaved(1, L"Ctrl + Shift + F1", VK_F1, 6);
   for (const int n : {2, 7, 9}) {
@@ -83,17 +83,16 @@ TEST_F(Tarnelle, KeyboardAppliesAtOnceOnSlotsSixToTenAndAtTheNextMouseReleaseOnO
   };
   ASSERT_DONE(app.Tick(7));
   ASSERT_TRUE(space(7));
-  EXPECT_TRUE(WaitFor([] { return HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F7); }));
+  EXPECT_TRUE(WaitFor([] { return SlotFree(7); }));
   ASSERT_DONE(app.Tick(2));
   // A right-button release does not turn the tick; it applies it again, which changes nothing.
   ASSERT_DONE(Click(app.Check(2), Button::kRight));
   ASSERT_TRUE(app.Sync());
   EXPECT_TRUE(MessageBoxes(app).empty() && app.Checked(app.Check(2)));
   ASSERT_TRUE(space(2));
-  EXPECT_FALSE(HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F2))
-      << "slots 1 to 5 follow the tick on a mouse release";
+  EXPECT_FALSE(SlotFree(2)) << "slots 1 to 5 follow the tick on a mouse release";
   ASSERT_DONE(Click(app.Check(2), Button::kRight));
-  EXPECT_TRUE(WaitFor([] { return HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F2); }));
+  EXPECT_TRUE(WaitFor([] { return SlotFree(2); }));
 }
 
 TEST_F(Tarnelle, TypingIntoATickedBoxFreesItsHotkeyButLeavesItTicked) {
@@ -105,7 +104,7 @@ TEST_F(Tarnelle, TypingIntoATickedBoxFreesItsHotkeyButLeavesItTicked) {
   EXPECT_EQ(TextOf(app.SlotText(3)), L"");
   ASSERT_DONE(app.Type(3, {kCtrl}, {'K', 0x25}, Shows({kCtrl}, {'K', 0x25})));
   EXPECT_TRUE(app.Checked(app.Check(3))) << "the tick is not told";
-  EXPECT_TRUE(HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F3) && HotkeyFree(MOD_CONTROL, 'K'));
+  EXPECT_TRUE(SlotFree(3) && HotkeyFree(MOD_CONTROL, 'K'));
   ASSERT_DONE(app.Tick(3));
   ASSERT_DONE(app.Tick(3));
   EXPECT_FALSE(HotkeyFree(MOD_CONTROL, 'K'));

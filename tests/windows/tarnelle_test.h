@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,14 +35,11 @@ inline constexpr wchar_t kTaken[] = L"Hotkey already exists, please change a hot
 // What a box shows for a combination: the held modifiers' words, always in this order, then the
 // name the keyboard layout gives the key.
 inline std::wstring Shows(const std::vector<Key>& held, Key key) {
-  std::wstring text;
-  for (const auto& [vk, word] : {std::pair{VK_LWIN, L"Win + "}, std::pair{VK_CONTROL, L"Ctrl + "},
-                                 std::pair{VK_MENU, L"Alt + "}, std::pair{VK_SHIFT, L"Shift + "}}) {
-    for (const Key& k : held) {
-      text += k.vk == vk ? word : L"";
-    }
-  }
-  return text + KeyName(key);
+  const auto has = [&](Key m) {
+    return std::any_of(held.begin(), held.end(), [&](Key k) { return k.vk == m.vk; });
+  };
+  return std::wstring(has(kWin) ? L"Win + " : L"") + (has(kCtrl) ? L"Ctrl + " : L"") +
+         (has(kAlt) ? L"Alt + " : L"") + (has(kShift) ? L"Shift + " : L"") + KeyName(key);
 }
 
 // set.ini as the program saves it, slot N holding Ctrl+Shift+F<N> for each of |slots|.
@@ -57,6 +55,9 @@ inline std::string IniWith(const std::vector<int>& slots) {
 
 inline void PressSlot(int n) {  // the hotkey IniWith gives slot |n|
   Press({kCtrl, kShift}, kF(n));
+}
+inline bool SlotFree(int n) {  // whether another program could take it
+  return HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F1 + n - 1);
 }
 
 inline constexpr Key kDown{VK_DOWN, 0x50, true};
@@ -112,6 +113,11 @@ class Tarnelle : public ::testing::Test {
     EXPECT_EQ(app.Saved(box + L"Text"), text) << "slot " << slot;
     EXPECT_EQ(app.Saved(box + L"KeyCode"), std::to_wstring(key)) << "slot " << slot;
     EXPECT_EQ(app.Saved(box + L"ModKeyCode"), std::to_wstring(mods)) << "slot " << slot;
+  }
+
+  void Hide() {  // through the hide picture of the title strip
+    ASSERT_DONE(Click(app.Pictures()[1]));
+    ASSERT_TRUE(WaitFor([&] { return !app.Visible(); }));
   }
 
   void Close() {  // through the close picture of the title strip

@@ -26,7 +26,7 @@ class SlotTexts : public Tarnelle {
       ASSERT_TRUE(app.Settled()) << "the program stopped working";
       EXPECT_TRUE(::GetForegroundWindow() == front.get() && TextOf(app.SlotText(1)) == text &&
                   MessageBoxes(app).empty())
-          << Utf8(text.substr(0, 20));
+          << text.substr(0, 20);
     }
   }
 };
