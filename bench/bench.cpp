@@ -247,7 +247,7 @@ int Run(const Options& o) {
   Side t{"Tarnelle", {}, {}, {{}, {'1', 0x02}, {'2', 0x03}}, {}};
   Side f{"floor", {}, {}, {{}, {'3', 0x04}, {'4', 0x05}}, {}};
   if (!tarnelle.Start() || !tarnelle.Tick(1) || !tarnelle.Tick(2) ||
-      !f.process.Start(floor_exe, floor_args, folder.path)) {
+      !f.process.Start(floor_exe, floor_args, folder.path.wstring())) {
     std::fprintf(stderr, "bench: the programs did not start as set up\n");
     return 2;
   }

@@ -4,15 +4,15 @@
 // it knows nothing of any test framework: a step tells whether it went as asked, or why not.
 
 #include <windows.h>
-#include <shellapi.h>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -40,14 +40,12 @@ struct WindowDestroyer {
 };
 using unique_hwnd = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
-inline std::wstring TextOf(HWND window) {
+inline std::wstring TextOf(HWND window) {  // a slot's text may be long
+  std::wstring text(65536, L'\0');
   DWORD_PTR length = 0;
-  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kPatienceMs, &length);
-  std::wstring text(length + 1, L'\0');
   ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
                         kPatienceMs, &length);
-  text.resize(std::min<std::size_t>(length, text.size() - 1));
-  return text;
+  return text.substr(0, std::min<std::size_t>(length, text.size() - 1));
 }
 
 inline std::wstring ClassOf(HWND window) {
@@ -131,26 +129,20 @@ class ScratchFolder {
  public:
   ScratchFolder() {
     static int count = 0;
-    wchar_t temp[MAX_PATH]{};
-    ::GetTempPathW(MAX_PATH, temp);
-    do {
-      path =
-          temp + (L"tarnelle-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++count));
-    } while (!::CreateDirectoryW(path.c_str(), nullptr) && ::GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::wstring stem = L"tarnelle-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+    while (!std::filesystem::create_directory(path = std::filesystem::temp_directory_path() /
+                                                     (stem + std::to_wstring(++count)))) {
+    }
   }
   ~ScratchFolder() {
-    const std::wstring from = path + L'\0';  // a list of one, ended by a second NUL
-    SHFILEOPSTRUCTW remove{};
-    remove.wFunc = FO_DELETE;
-    remove.pFrom = from.c_str();
-    remove.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&remove);
+    std::error_code ignored;  // what is still in use stays
+    std::filesystem::remove_all(path, ignored);
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
-  [[nodiscard]] std::wstring File(std::wstring_view name) const { return path + L"\\" + std::wstring(name); }
+  [[nodiscard]] std::wstring File(std::wstring_view name) const { return (path / name).wstring(); }
 
-  std::wstring path;
+  std::filesystem::path path;
 };
 
 // A process this driver started; still running when its owner goes, it is ended by its handle.
@@ -242,13 +234,11 @@ inline void KeyUp(Key key) {
 // The held keys go down in order, the key is pressed and released, the held keys go up.
 inline void Press(const std::vector<Key>& held, Key key) {
   std::vector<std::pair<Key, bool>> keys;
-  for (const Key& k : held) {
-    keys.emplace_back(k, false);
-  }
+  std::transform(held.begin(), held.end(), std::back_inserter(keys),
+                 [](Key k) { return std::pair(k, false); });
   keys.insert(keys.end(), {{key, false}, {key, true}});
-  for (auto k = held.rbegin(); k != held.rend(); ++k) {
-    keys.emplace_back(*k, true);
-  }
+  std::transform(held.rbegin(), held.rend(), std::back_inserter(keys),
+                 [](Key k) { return std::pair(k, true); });
   SendKeys(keys);
 }
 
@@ -283,14 +273,6 @@ inline DWORD ButtonFlag(Button b, bool down) {
                      : b == Button::kRight ? MOUSEEVENTF_RIGHTDOWN
                                            : MOUSEEVENTF_MIDDLEDOWN;
   return down ? flag : flag << 1;  // each button's up flag follows its down flag
-}
-
-inline void Down(Button button) {
-  SendMouse({ButtonFlag(button, true)});
-}
-
-inline void Up(Button button) {
-  SendMouse({ButtonFlag(button, false)});
 }
 
 // Puts the X pointer at |to|, as a mouse does (while a program holds the mouse in a drag, Wine
@@ -337,7 +319,7 @@ inline bool ToFront(HWND window) {
 // Lets go of every button and modifier a step that stopped half-way may have left down.
 inline void ReleaseHeld() {
   for (const Button b : {Button::kLeft, Button::kRight, Button::kMiddle}) {
-    Up(b);  // a release of what is not down goes nowhere
+    SendMouse({ButtonFlag(b, false)});  // a release of what is not down goes nowhere
   }
   for (const Key k : {kCtrl, kAlt, kShift, kWin}) {
     KeyUp(k);
@@ -412,22 +394,18 @@ inline bool HasTaskbarButton(HWND window) {
   return false;
 }
 
-struct Message {
-  std::wstring caption;
-  std::wstring text;
-};
-
-// Waits up to |ms| for a message box of |pid|, reads it and answers it with a click on its button.
-inline std::optional<Message> Answer(DWORD pid, int ms = kMessageMs) {
+// Waits up to |ms| for a message box of |pid|, answers it with a click on its button and tells
+// what it said: "caption: text".
+inline std::optional<std::wstring> Answer(DWORD pid, int ms = kMessageMs) {
   if (!WaitFor([&] { return !WindowsOf(pid, L"#32770").empty(); }, ms)) {
     return std::nullopt;
   }
   const HWND box = WindowsOf(pid, L"#32770").front();
-  Message message{TextOf(box), {}};
+  std::wstring message = TextOf(box) + L": ";
   HWND button = nullptr;
   for (HWND h = ::GetWindow(box, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
     const bool is_button = _wcsicmp(ClassOf(h).c_str(), L"Button") == 0;
-    message.text += is_button ? L"" : TextOf(h);
+    message += is_button ? L"" : TextOf(h);
     button = is_button ? h : button;
   }
   // A click that lands while the box is still coming up is repeated.
@@ -435,24 +413,18 @@ inline std::optional<Message> Answer(DWORD pid, int ms = kMessageMs) {
   return message;
 }
 
-// tarnelle.exe: %TARNELLE_EXE%, else the one in the build folder above this program's.
-inline std::wstring ProgramPath() {
-  const std::wstring set = Env(L"TARNELLE_EXE");
-  return set.empty() ? BesideMe(L"..\\tarnelle.exe") : set;
-}
-
-// A private copy of tarnelle.exe in a scratch folder of its own (so set.ini is its own), started
-// from another folder as a shortcut would.
+// A private copy of tarnelle.exe (the one in the build folder above this program's) in a scratch
+// folder of its own, so set.ini is its own, started from another folder as a shortcut would.
 class Program {
  public:
-  explicit Program(const std::wstring& exe = ProgramPath()) : exe_(folder_.File(L"tarnelle.exe")) {
-    ::CopyFileW(exe.c_str(), exe_.c_str(), FALSE);  // a missing copy shows at Start
+  Program() : exe_(folder_.File(L"tarnelle.exe")) {
+    ::CopyFileW(BesideMe(L"..\\tarnelle.exe").c_str(), exe_.c_str(), FALSE);  // a missing copy shows at Start
   }
 
   Result Start() {
     Process started;
-    return started.Start(exe_, {}, elsewhere_.path) ? Adopt(std::move(started))
-                                                    : Result{L"cannot start the copy"};
+    return started.Start(exe_, {}, elsewhere_.path.wstring()) ? Adopt(std::move(started))
+                                                              : Result{L"cannot start the copy"};
   }
 
   // Takes on a copy of this program started another way, once it shows its window.
@@ -475,7 +447,9 @@ class Program {
   [[nodiscard]] HWND window() const { return window_; }
   [[nodiscard]] DWORD pid() const { return process_.pid(); }
   [[nodiscard]] const std::wstring& exe() const { return exe_; }
-  [[nodiscard]] const std::wstring& folder() const { return folder_.path; }
+  [[nodiscard]] std::vector<HWND> Menus() const { return WindowsOf(pid(), L"#32768"); }
+  [[nodiscard]] std::vector<HWND> MessageBoxes() const { return WindowsOf(pid(), L"#32770"); }
+  [[nodiscard]] std::wstring folder() const { return folder_.path.wstring(); }
 
   // Returns once the program has handled everything sent to it so far.
   [[nodiscard]] bool Sync() const {
@@ -503,10 +477,11 @@ class Program {
     return static_cast<bool>(file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
   }
 
-  // A value of [Orvanta] as the platform's profile functions read it; nothing when it is missing.
-  [[nodiscard]] std::optional<std::wstring> Saved(const std::wstring& key) const {
+  // A value of set.ini as the platform's profile functions read it; nothing when it is missing.
+  [[nodiscard]] std::optional<std::wstring> Saved(const std::wstring& key,
+                                                  const wchar_t* section = L"Orvanta") const {
     std::wstring value(70000, L'\0');
-    value.resize(::GetPrivateProfileStringW(L"Orvanta", key.c_str(), L"\x01", value.data(),
+    value.resize(::GetPrivateProfileStringW(section, key.c_str(), L"\x01", value.data(),
                                             static_cast<DWORD>(value.size()), IniPath().c_str()));
     return value == L"\x01" ? std::nullopt : std::optional(value);
   }
@@ -594,31 +569,30 @@ class Program {
 
   // Clicks into box |slot|, types the combination and waits until the box shows |shows|.
   Result Type(int slot, const std::vector<Key>& held, Key key, const std::wstring& shows) const {
-    Result typed = ClickBox(slot) ? Result{} : Result{L"the box did not take the focus"};
+    if (!ClickBox(slot)) {
+      return {L"the box did not take the focus"};
+    }
     // A hand is slower than SendInput: each held key is down, and shown, before the next comes.
+    // (Keys a failed step leaves down are let go before the next test.)
     for (const Key& k : held) {
       const std::wstring before = TextOf(Box(slot));
       KeyDown(k);
-      if (typed && !WaitFor([&] { return TextOf(Box(slot)) != before; })) {
-        typed = {L"the box did not take " + KeyName(k)};
+      if (!WaitFor([&] { return TextOf(Box(slot)) != before; })) {
+        return {L"the box did not take " + KeyName(k)};
       }
     }
     Press({}, key);
-    for (auto k = held.rbegin(); k != held.rend(); ++k) {
-      KeyUp(*k);
-    }
-    if (typed && !WaitFor([&] { return TextOf(Box(slot)) == shows; })) {
-      typed = {L"the box shows \"" + TextOf(Box(slot)) + L"\", not \"" + shows + L"\""};
-    }
-    return typed;
+    std::for_each(held.rbegin(), held.rend(), KeyUp);
+    return WaitFor([&] { return TextOf(Box(slot)) == shows; })
+               ? Result{}
+               : Result{L"the box shows \"" + TextOf(Box(slot)) + L"\", not \"" + shows + L"\""};
   }
 
   // Clicks "Start Hotkey |slot|" and waits until that is handled: the tick turned, or a message came.
   bool Tick(int slot) const {
     const bool before = Checked(Check(slot));
-    return Click(Check(slot)) && WaitFor([&] {
-             return (Checked(Check(slot)) != before || !WindowsOf(pid(), L"#32770").empty()) && Sync();
-           });
+    return Click(Check(slot)) &&
+           WaitFor([&] { return (Checked(Check(slot)) != before || !MessageBoxes().empty()) && Sync(); });
   }
 
   bool ChooseMode(bool change) const {
@@ -707,9 +681,9 @@ class Browser {
 
   [[nodiscard]] std::vector<std::string> Urls() const {
     std::vector<std::string> urls;
-    const std::string log = ReadBytes(folder_.File(L"urls.txt"));
-    for (std::size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
-      urls.push_back(log.substr(start, end - start));
+    std::istringstream log(ReadBytes(folder_.File(L"urls.txt")));
+    for (std::string url; std::getline(log, url);) {
+      urls.push_back(url);
     }
     return urls;
   }

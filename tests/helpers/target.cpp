@@ -3,31 +3,18 @@
 
 #include <windows.h>
 
-#include <string>
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (msg == WM_APP) {
-      ::Sleep(INFINITE);
-    } else if (msg == WM_DESTROY) {
-      ::PostQuitMessage(0);
-    }
-    // A hotkey with Alt held over it must not open its system menu.
-    const bool menu_key = msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP || msg == WM_SYSCHAR;
-    return menu_key ? 0 : ::DefWindowProcW(hwnd, msg, wp, lp);
-  };
-  wc.hInstance = instance;
-  wc.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
-  wc.lpszClassName = L"TarnelleTarget";
-  ::RegisterClassExW(&wc);
-  const std::wstring title(command_line);
-  ::CreateWindowExW(0, wc.lpszClassName, title.substr(1, title.size() - 2).c_str(),
-                    WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 420, 220, 150, nullptr, nullptr, instance, nullptr);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  ::CreateWindowExW(0, L"Static", __argc > 1 ? __wargv[1] : L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE | SS_NOTIFY,
+                    20, 420, 220, 150, nullptr, nullptr, instance, nullptr);
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    ::DispatchMessageW(&msg);
+    if (msg.message == WM_APP) {
+      ::Sleep(INFINITE);
+    }
+    // A hotkey with Alt held over it must not open its system menu.
+    if (msg.message != WM_SYSKEYDOWN && msg.message != WM_SYSKEYUP && msg.message != WM_SYSCHAR) {
+      ::DispatchMessageW(&msg);
+    }
   }
   return 0;
 }

@@ -4,33 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "tests/driver/driver.h"
 
 namespace tarnelle::driver {
 
-// A driver's step, asserted with what went wrong when the step tells.
-inline ::testing::AssertionResult Done(bool done) {
-  return done ? ::testing::AssertionSuccess() : ::testing::AssertionFailure();
-}
 inline ::testing::AssertionResult Done(const Result& done) {
   return done ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << done.error;
 }
 #define ASSERT_DONE(step) ASSERT_TRUE(::tarnelle::driver::Done(step)) << #step
 
-inline std::vector<HWND> Menus(const Program& app) {
-  return WindowsOf(app.pid(), L"#32768");
-}
-inline std::vector<HWND> MessageBoxes(const Program& app) {
-  return WindowsOf(app.pid(), L"#32770");
-}
-
 inline constexpr wchar_t kPressHotkey[] = L"Press Hotkey";
 inline constexpr wchar_t kNotSet[] = L"Not set hotkey";
 inline constexpr wchar_t kTaken[] = L"Hotkey already exists, please change a hotkey.";
+inline constexpr Key kDown{VK_DOWN, 0x50, true};
+inline constexpr Key kEnter{VK_RETURN, 0x1C};
 
 // What a box shows for a combination: the held modifiers' words, always in this order, then the
 // name the keyboard layout gives the key.
@@ -53,27 +40,6 @@ inline std::string IniWith(const std::vector<int>& slots) {
   return ini;
 }
 
-inline void PressSlot(int n) {  // the hotkey IniWith gives slot |n|
-  Press({kCtrl, kShift}, kF(n));
-}
-inline bool SlotFree(int n) {  // whether another program could take it
-  return HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F1 + n - 1);
-}
-
-inline constexpr Key kDown{VK_DOWN, 0x50, true};
-inline constexpr Key kEnter{VK_RETURN, 0x1C};
-
-// Right-clicks the program's icon, waits for its menu and picks from it with |keys|.
-inline bool ChooseFromMenu(const Program& app, const std::vector<Key>& keys) {
-  bool open = ClickTrayIcon(Button::kRight) && WaitFor([&] { return !Menus(app).empty(); });
-  for (const Key& key : keys) {
-    const std::size_t menus = Menus(app).size();
-    Press({}, key);
-    open = open && (key.vk != VK_RIGHT || WaitFor([&] { return Menus(app).size() > menus; }));  // a submenu
-  }
-  return open;
-}
-
 // A fresh copy of the program for each test; nothing a failed test held down stays held.
 class Tarnelle : public ::testing::Test {
  protected:
@@ -89,23 +55,35 @@ class Tarnelle : public ::testing::Test {
     ASSERT_DONE(app.Start());
   }
 
+  // The hotkey IniWith gives slot |n|, and whether another program could take it now.
+  static void PressSlot(int n) { Press({kCtrl, kShift}, kF(n)); }
+  static bool SlotFree(int n) { return HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F1 + n - 1); }
+
   // With |window| in front, presses the hotkey of |slot|; in "Get Form" the slot takes the window.
   void Remember(int slot, HWND window) {
-    ASSERT_DONE(ToFront(window));
+    ASSERT_TRUE(ToFront(window));
     PressSlot(slot);
     ASSERT_TRUE(WaitFor([&] { return TextOf(app.SlotText(slot)) == HandleText(window); })) << "slot " << slot;
     EXPECT_EQ(::GetForegroundWindow(), window) << "remembering a window switches to none";
   }
 
+  // Right-clicks the program's icon, waits for its menu and picks from it with |keys|.
+  bool ChooseFromMenu(const std::vector<Key>& keys) {
+    bool open = ClickTrayIcon(Button::kRight) && WaitFor([&] { return !app.Menus().empty(); });
+    for (const Key& key : keys) {
+      const std::size_t menus = app.Menus().size();
+      Press({}, key);  // a submenu opens over the menu
+      open = open && (key.vk != VK_RIGHT || WaitFor([&] { return app.Menus().size() > menus; }));
+    }
+    return open;
+  }
+
   // Ticks |slot|; one message saying |text| must come, and the slot ends off.
   void ExpectRefused(int slot, const wchar_t* text) {
-    ASSERT_DONE(app.Tick(slot));
-    const std::optional<Message> message = Answer(app.pid());
-    ASSERT_TRUE(message.has_value()) << "no message came";
-    EXPECT_EQ(message->caption, L"error");
-    EXPECT_EQ(message->text, text);
+    ASSERT_TRUE(app.Tick(slot));
+    EXPECT_EQ(Answer(app.pid()), L"error: " + std::wstring(text));
     EXPECT_TRUE(WaitFor([&] { return !app.Checked(app.Check(slot)) && app.Sync(); }));
-    EXPECT_TRUE(MessageBoxes(app).empty()) << "a second message";
+    EXPECT_TRUE(app.MessageBoxes().empty()) << "a second message";
   }
 
   void ExpectSaved(int slot, const std::wstring& text, int key, int mods) {
@@ -116,12 +94,12 @@ class Tarnelle : public ::testing::Test {
   }
 
   void Hide() {  // through the hide picture of the title strip
-    ASSERT_DONE(Click(app.Pictures()[1]));
+    ASSERT_TRUE(Click(app.Pictures()[1]));
     ASSERT_TRUE(WaitFor([&] { return !app.Visible(); }));
   }
 
   void Close() {  // through the close picture of the title strip
-    ASSERT_DONE(Click(app.Pictures()[2]));
+    ASSERT_TRUE(Click(app.Pictures()[2]));
     ASSERT_TRUE(app.process().Wait());
   }
 

@@ -25,7 +25,7 @@ TEST_F(Tarnelle, TypedKeysShowModifierWordsInFixedOrderAndTheKeysNameAndActOnNot
   };
   for (const auto& [held, key] : typed) {
     ASSERT_DONE(app.Type(3, held, key, Shows(held, key)));
-    EXPECT_TRUE(app.Visible() && app.Focus() == app.Box(3) && Menus(app).empty());
+    EXPECT_TRUE(app.Visible() && app.Focus() == app.Box(3) && app.Menus().empty());
   }
   KeyDown(kShift);  // a lone modifier, until it is let go
   EXPECT_TRUE(WaitFor([&] { return TextOf(app.Box(3)) == L"Shift + "; }));
@@ -37,32 +37,26 @@ TEST_F(Tarnelle, TypedKeysShowModifierWordsInFixedOrderAndTheKeysNameAndActOnNot
     EXPECT_EQ(TextOf(app.Box(n)), kPressHotkey);
   }
   EXPECT_TRUE(HotkeyFree(MOD_CONTROL | MOD_ALT, '3')) << "typing a combination does not switch it on";
-}
-
-TEST_F(Tarnelle, LeftWinReleasedInAnotherBoxIsForgottenByTheFirst) {
-  Start();
-  ASSERT_DONE(app.ClickBox(5));
-  KeyDown(kWin);
-  ASSERT_TRUE(WaitFor([&] { return TextOf(app.Box(5)) == L"Win + "; }));
-  ASSERT_DONE(app.ClickBox(6));
+  KeyDown(kWin);  // left Win let go in another box is forgotten by the first
+  ASSERT_TRUE(WaitFor([&] { return TextOf(app.Box(4)) == L"Win + "; }));
+  ASSERT_TRUE(app.ClickBox(5));
   KeyUp(kWin);
-  ASSERT_DONE(app.Type(5, {}, kX, Shows({}, kX)));
+  ASSERT_DONE(app.Type(4, {}, kX, Shows({}, kX)));
 }
 
 TEST_F(Tarnelle, NoContextMenuFromRightClickShiftF10OrTheMenuKey) {
   Start();
   ASSERT_DONE(app.Type(2, {kCtrl}, kX, Shows({kCtrl}, kX)));
   // Each poke is followed by a click on an option button: once that shows, the poke was handled.
-  ASSERT_DONE(Click(app.Box(2), Button::kRight));
-  ASSERT_DONE(app.ChooseMode(true));
-  EXPECT_TRUE(Menus(app).empty());
+  ASSERT_TRUE(Click(app.Box(2), Button::kRight) && app.ChooseMode(true));
+  EXPECT_TRUE(app.Menus().empty());
   ASSERT_DONE(app.Type(2, {kShift}, kF(10), Shows({kShift}, kF(10))));
-  ASSERT_DONE(app.ChooseMode(false));
-  EXPECT_TRUE(Menus(app).empty());
-  ASSERT_DONE(app.ClickBox(2));
+  ASSERT_TRUE(app.ChooseMode(false));
+  EXPECT_TRUE(app.Menus().empty());
+  ASSERT_TRUE(app.ClickBox(2));
   Press({}, {VK_APPS, 0x5D, true});
-  ASSERT_DONE(app.ChooseMode(true));
-  EXPECT_TRUE(Menus(app).empty());
+  ASSERT_TRUE(app.ChooseMode(true));
+  EXPECT_TRUE(app.Menus().empty());
   EXPECT_EQ(TextOf(app.Box(2)), Shows({kShift}, kF(10))) << "the menu key changes nothing";
 }
 
