@@ -31,14 +31,12 @@ struct [[nodiscard]] Result {
   explicit operator bool() const { return error.empty(); }
 };
 
-struct HandleCloser {
-  void operator()(HANDLE h) const { ::CloseHandle(h); }
+template <auto free>
+struct Freer {
+  void operator()(auto handle) const { free(handle); }
 };
-using unique_handle = std::unique_ptr<void, HandleCloser>;
-struct WindowDestroyer {
-  void operator()(HWND h) const { ::DestroyWindow(h); }
-};
-using unique_hwnd = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using unique_handle = std::unique_ptr<void, Freer<&::CloseHandle>>;
+using unique_hwnd = std::unique_ptr<std::remove_pointer_t<HWND>, Freer<&::DestroyWindow>>;
 
 inline std::wstring TextOf(HWND window) {  // a slot's text may be long
   std::wstring text(65536, L'\0');
@@ -318,12 +316,8 @@ inline bool ToFront(HWND window) {
 
 // Lets go of every button and modifier a step that stopped half-way may have left down.
 inline void ReleaseHeld() {
-  for (const Button b : {Button::kLeft, Button::kRight, Button::kMiddle}) {
-    SendMouse({ButtonFlag(b, false)});  // a release of what is not down goes nowhere
-  }
-  for (const Key k : {kCtrl, kAlt, kShift, kWin}) {
-    KeyUp(k);
-  }
+  SendMouse({MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEUP});  // what is up stays up
+  SendKeys({{kCtrl, true}, {kAlt, true}, {kShift, true}, {kWin, true}});
 }
 
 // The colours of a part of the screen within it, row by row, as RGB() makes them.
@@ -402,12 +396,10 @@ inline std::optional<std::wstring> Answer(DWORD pid, int ms = kMessageMs) {
   }
   const HWND box = WindowsOf(pid, L"#32770").front();
   std::wstring message = TextOf(box) + L": ";
-  HWND button = nullptr;
-  for (HWND h = ::GetWindow(box, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
-    const bool is_button = _wcsicmp(ClassOf(h).c_str(), L"Button") == 0;
-    message += is_button ? L"" : TextOf(h);
-    button = is_button ? h : button;
+  for (HWND h = nullptr; (h = ::FindWindowExW(box, h, L"Static", nullptr)) != nullptr;) {
+    message += TextOf(h);
   }
+  const HWND button = ::FindWindowExW(box, nullptr, L"Button", nullptr);
   // A click that lands while the box is still coming up is repeated.
   WaitFor([&] { return Click(button) && WaitFor([&] { return !::IsWindow(box); }, 500); });
   return message;
@@ -526,12 +518,8 @@ class Program {
   }
 
   [[nodiscard]] std::vector<HWND> Pictures() const {  // logo, hide, close
-    std::vector<HWND> pictures;
-    for (HWND h = ::GetWindow(Strip(), GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
-      if (h != Title()) {
-        pictures.push_back(h);
-      }
-    }
+    std::vector<HWND> pictures = Controls();
+    std::erase_if(pictures, [&](HWND h) { return ::GetParent(h) != Strip() || h == Title(); });
     std::sort(pictures.begin(), pictures.end(),
               [](HWND a, HWND b) { return RectOf(a).left < RectOf(b).left; });
     pictures.resize(3);  // a missing one is no window, which no click finds

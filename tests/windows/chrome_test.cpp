@@ -36,23 +36,23 @@ TEST_F(Tarnelle, DraggingMovesTheWindowWhichComesBackThereFromHidingWithItsHotke
   Start(IniWith({5}));
   ASSERT_TRUE(app.Tick(5));
   const RECT start = RectOf(app.window());
-  const auto inside = [&](POINT p) { return Offset(p, -start.left, -start.top); };
   const POINT strip{(RectOf(app.Title()).right + RectOf(app.Pictures()[1]).left) / 2, Centre(app.Strip()).y};
   ASSERT_EQ(::WindowFromPoint(strip), app.Strip());
   // The background follows any button exactly; the strip and the title follow the left button,
   // though the first step of such a drag is lost.
   const struct {
-    POINT from;  // in the window
+    POINT from;  // where the window was at the start
     Button button;
     bool on_strip;
-  } drags[] = {{inside(app.Background()), Button::kLeft, false},
-               {inside(app.Background()), Button::kRight, false},
-               {inside(app.Background()), Button::kMiddle, false},
-               {inside(strip), Button::kLeft, true},
-               {inside(Centre(app.Title())), Button::kLeft, true}};
+  } drags[] = {{app.Background(), Button::kLeft, false},
+               {app.Background(), Button::kRight, false},
+               {app.Background(), Button::kMiddle, false},
+               {strip, Button::kLeft, true},
+               {Centre(app.Title()), Button::kLeft, true}};
   for (const auto& [from, button, on_strip] : drags) {
     const RECT now = RectOf(app.window());
-    const std::optional<SIZE> moved = Drag(app, Offset(from, now.left, now.top), 40, 32, button, on_strip);
+    const std::optional<SIZE> moved =
+        Drag(app, Offset(from, now.left - start.left, now.top - start.top), 40, 32, button, on_strip);
     ASSERT_TRUE(moved.has_value()) << "from " << from.x << "," << from.y;
     EXPECT_TRUE(on_strip ? moved->cx > 0 && moved->cx <= 40 && moved->cy > 0 && moved->cy <= 32
                          : moved->cx == 40 && moved->cy == 32)
