@@ -247,9 +247,8 @@ inline bool HotkeyFree(UINT modifiers, UINT vk) {
 
 enum class Button { kLeft, kRight, kMiddle };
 
-// Where the tests last put the pointer: button events carry it, so a press lands there even if
-// the platform has not caught up with the move yet; Wine moves nothing for a button event at the
-// place it already has.
+// Where the tests last put the pointer: button events carry it, so a press lands there even before
+// the platform has caught up with the move (Wine moves nothing for an event at the place it has).
 inline POINT g_pointer{};
 
 inline void SendMouse(std::initializer_list<DWORD> flags) {
@@ -388,8 +387,7 @@ inline bool HasTaskbarButton(HWND window) {
   return false;
 }
 
-// Waits up to |ms| for a message box of |pid|, answers it with a click on its button and tells
-// what it said: "caption: text".
+// Waits for a message box of |pid|, answers it with a click and tells what it said: "caption: text".
 inline std::optional<std::wstring> Answer(DWORD pid, int ms = kMessageMs) {
   if (!WaitFor([&] { return !WindowsOf(pid, L"#32770").empty(); }, ms)) {
     return std::nullopt;
@@ -501,8 +499,7 @@ class Program {
     return best;
   }
 
-  // The slot's remembered window: the text fields beyond the client area, in slot order, two a
-  // row, the odd slot on the left.
+  // The slot's window: the text fields beyond the client area, two a row, the odd slot on the left.
   [[nodiscard]] HWND SlotText(int slot) const {
     RECT client{};
     ::GetClientRect(window_, &client);
@@ -561,7 +558,6 @@ class Program {
       return {L"the box did not take the focus"};
     }
     // A hand is slower than SendInput: each held key is down, and shown, before the next comes.
-    // (Keys a failed step leaves down are let go before the next test.)
     for (const Key& k : held) {
       const std::wstring before = TextOf(Box(slot));
       KeyDown(k);
