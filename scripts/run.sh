@@ -27,8 +27,8 @@ bash scripts/deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 cmake --build "$build" --target tarnelle
 
-# shellcheck source=tests/rig/wine-session.sh
-source tests/rig/wine-session.sh
+# shellcheck source=scripts/wine-session.sh
+source scripts/wine-session.sh
 
 if [[ $screenshot_only == 0 && -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting Tarnelle on display $DISPLAY, Wine prefix ${WINEPREFIX:-\$HOME/.wine}"

@@ -1,0 +1,194 @@
+// The window's own chrome: dragging it, hiding it, its icon and menu, its links, and its look.
+
+#include "tests/windows/tarnelle_test.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tarnelle::driver {
+namespace {
+
+// Presses |button| at |from|, moves by (dx, dy) in four steps and lets go; tells how far the window
+// went. As a hand does, each step waits until the window has followed. A drag on the title strip
+// starts with the first move, others at once, and answers messages once it has its start.
+std::optional<SIZE> Drag(const Program& app, POINT from, int dx, int dy, Button button,
+                         bool on_strip = false) {
+  const RECT before = RectOf(app.window());
+  bool moved = MoveTo(from);
+  SendMouse({ButtonFlag(button, true)});
+  for (int step = 1; step <= 4 && moved; ++step) {
+    const bool starts = step == 1 && on_strip;
+    const LONG left = RectOf(app.window()).left;
+    moved = starts || WaitFor([&] { return app.Dragging() && app.Sync(); });
+    moved = moved && MoveTo(Offset(from, dx * step / 4, dy * step / 4), button != Button::kLeft);
+    moved = moved && (starts || WaitFor([&] { return RectOf(app.window()).left != left; }));
+  }
+  SendMouse({ButtonFlag(button, false)});
+  const RECT after = RectOf(app.window());
+  return moved && WaitFor([&] { return !app.Dragging(); })
+             ? std::optional(SIZE{after.left - before.left, after.top - before.top})
+             : std::nullopt;
+}
+
+TEST_F(Tarnelle, DraggingMovesTheWindowWhichComesBackThereFromHidingWithItsHotkeysWorking) {
+  Start(IniWith({5}));
+  ASSERT_TRUE(app.Tick(5));
+  const RECT start = RectOf(app.window());
+  const POINT strip{(RectOf(app.Title()).right + RectOf(app.Pictures()[1]).left) / 2, Centre(app.Strip()).y};
+  ASSERT_EQ(::WindowFromPoint(strip), app.Strip());
+  // The background follows any button exactly; the strip and the title follow the left button,
+  // though the first step of such a drag is lost.
+  const struct {
+    POINT from;  // where the window was at the start
+    Button button;
+    bool on_strip;
+  } drags[] = {{app.Background(), Button::kLeft, false},
+               {app.Background(), Button::kRight, false},
+               {app.Background(), Button::kMiddle, false},
+               {strip, Button::kLeft, true},
+               {Centre(app.Title()), Button::kLeft, true}};
+  for (const auto& [from, button, on_strip] : drags) {
+    const RECT now = RectOf(app.window());
+    const std::optional<SIZE> moved =
+        Drag(app, Offset(from, now.left - start.left, now.top - start.top), 40, 32, button, on_strip);
+    ASSERT_TRUE(moved.has_value()) << "from " << from.x << "," << from.y;
+    EXPECT_TRUE(on_strip ? moved->cx > 0 && moved->cx <= 40 && moved->cy > 0 && moved->cy <= 32
+                         : moved->cx == 40 && moved->cy == 32)
+        << moved->cx << "," << moved->cy << " from " << from.x << "," << from.y;
+  }
+  const RECT placed = RectOf(app.window());
+  ASSERT_TRUE(MoveTo(Offset(app.Background(), 30, 10)));  // the drag is over
+  EXPECT_TRUE(app.Sync() && RectOf(app.window()).left == placed.left);
+  Hide();
+  ASSERT_TRUE(WaitForTrayIcons(1));
+  const unique_hwnd editor = TestWindow(L"Editor", {20, 20});
+  Remember(5, editor.get());                 // its hotkeys go on working
+  for (int twice = 0; twice < 2; ++twice) {  // the second changes nothing
+    ASSERT_TRUE(ClickTrayIcon(Button::kLeft));
+    EXPECT_TRUE(WaitFor([&] { return app.Visible(); }));
+    ASSERT_TRUE(app.Sync());
+    EXPECT_TRUE(RectOf(app.window()).left == placed.left && RectOf(app.window()).top == placed.top);
+    EXPECT_TRUE(app.Menus().empty());
+  }
+}
+
+TEST_F(Tarnelle, TheIconsMenuOpensAtThePointerClosesChoosingNothingAndEachLinkOpensItsPageOnce) {
+  const Browser browser;
+  Start();
+  Hide();
+  for (const bool by_escape : {true, false}) {
+    ASSERT_TRUE(ChooseFromMenu({}));
+    const LONG at = Centre(TrayIcons().at(0)).x;
+    const RECT menu = RectOf(app.Menus().front());  // above the taskbar
+    EXPECT_TRUE(at >= menu.left - 2 && at <= menu.right + 2 &&
+                std::abs(menu.bottom - RectOf(::FindWindowW(L"Shell_TrayWnd", nullptr)).top) <= 2);
+    if (by_escape) {
+      Press({}, {VK_ESCAPE, 0x01});
+    } else {
+      ASSERT_TRUE(ClickAt(POINT{700, 120}));  // the bare desktop
+    }
+    EXPECT_TRUE(WaitFor([&] { return app.Menus().empty() && app.Sync() && !app.Visible(); }));
+  }
+  ASSERT_TRUE(ChooseFromMenu({kDown, kEnter}));
+  EXPECT_TRUE(WaitFor([&] { return app.Visible(); })) << "Show did not show the window";
+  EXPECT_TRUE(browser.Urls().empty());
+  const Key right{VK_RIGHT, 0x4D, true};
+  ASSERT_TRUE(Click(app.Link()) && browser.WaitForUrls(1));
+  ASSERT_TRUE(Click(app.Pictures()[0]) && browser.WaitForUrls(2));
+  ASSERT_TRUE(ChooseFromMenu({kDown, kDown, right, kEnter}) && browser.WaitForUrls(3));
+  ASSERT_TRUE(ChooseFromMenu({kDown, kDown, right, kDown, kEnter}) && browser.WaitForUrls(4) && app.Sync());
+  const std::vector<std::string> urls = browser.Urls();
+  ASSERT_EQ(urls.size(), 4u);
+  const auto site = [](const std::string& url) { return url.substr(0, url.find('/', 7) + 1); };
+  // The label: the other product's site; the logo: the maker's; About: the maker's pages on this
+  // product, the version page asked for version 1.0.
+  EXPECT_TRUE(urls[0].starts_with("http://") && urls[0] == site(urls[0]) && urls[1] == site(urls[1]));
+  EXPECT_NE(urls[0], urls[1]);
+  EXPECT_TRUE(site(urls[2]) == urls[1] && site(urls[3]) == urls[1] && urls[3].ends_with("?verson=1.0"));
+}
+
+TEST_F(Tarnelle, ARestartedShellGetsTheIconBackExactlyOnce) {
+  Start();
+  ASSERT_TRUE(WaitForTrayIcons(1));
+  // The test plays the restarted shell: its notification area, above the real one, is the one
+  // programs find, and it counts the icons added (the program's is the only one there).
+  static int adds;
+  adds = 0;
+  WNDCLASSEXW shell{};
+  shell.cbSize = sizeof(shell);
+  shell.lpfnWndProc = [](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+    adds += msg == WM_COPYDATA && reinterpret_cast<COPYDATASTRUCT*>(lp)->dwData == NIM_ADD ? 1 : 0;
+    return msg == WM_COPYDATA ? TRUE : ::DefWindowProcW(h, msg, wp, lp);
+  };
+  shell.hInstance = ::GetModuleHandleW(nullptr);
+  shell.lpszClassName = L"Shell_TrayWnd";
+  ::RegisterClassExW(&shell);
+  unique_hwnd restarted(::CreateWindowExW(WS_EX_TOPMOST, shell.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0,
+                                          nullptr, nullptr, shell.hInstance, nullptr));
+  ::SendNotifyMessageW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(WaitFor([] { return adds > 0; }));
+  ASSERT_TRUE(app.Sync());
+  EXPECT_EQ(adds, 1);
+  restarted.reset();
+  EXPECT_EQ(TrayIcons().size(), 1u);
+}
+
+// The pixels of the label clearly off its paper (its top right corner): an underline adds a
+// row of them as long as the text.
+std::size_t Ink(HWND label) {
+  const std::vector<COLORREF> pixels = Pixels(RectOf(label));
+  const COLORREF paper = pixels.at(static_cast<std::size_t>(RectOf(label).right - RectOf(label).left - 1));
+  return static_cast<std::size_t>(std::count_if(pixels.begin(), pixels.end(), [&](COLORREF p) {
+    return std::abs(GetRValue(p) - GetRValue(paper)) + std::abs(GetBValue(p) - GetBValue(paper)) > 120;
+  }));
+}
+
+TEST_F(Tarnelle, HoveringTheLinkUnderlinesItUntilThePointerCrossesTheBackground) {
+  Start();
+  ASSERT_TRUE(MoveTo(app.Background()) && app.Sync());
+  const std::size_t plain = Ink(app.Link());
+  ASSERT_TRUE(MoveTo(Offset(Centre(app.Link()), -40, 0)) && MoveTo(Centre(app.Link())));
+  EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) > plain + 100; }));  // a line under the text
+  ASSERT_TRUE(MoveTo(Centre(app.Check(9))));                            // straight onto a checkbox
+  EXPECT_TRUE(app.Sync() && Ink(app.Link()) > plain + 100);
+  ASSERT_TRUE(MoveTo(app.Background()));
+  EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) == plain; }));
+}
+
+TEST_F(Tarnelle, WindowIsTheDesignCentredFramelessOffTheTaskbarAndTabbedInOrder) {
+  Start();
+  const unique_hwnd ordinary = TestWindow(L"Ordinary", {20, 20});
+  ASSERT_TRUE(WaitFor([&] { return HasTaskbarButton(ordinary.get()); }))
+      << "the taskbar shows no buttons at all";
+  EXPECT_FALSE(HasTaskbarButton(app.window()));
+  EXPECT_EQ(TextOf(app.window()), L"\x8bbe\x7f6e");
+  const int dpi = static_cast<int>(::GetDpiForSystem());
+  const RECT r = RectOf(app.window());  // the designed client area in twips, with no frame
+  EXPECT_TRUE(r.right - r.left == ::MulDiv(7245, dpi, 1440) && r.bottom - r.top == ::MulDiv(4545, dpi, 1440));
+  EXPECT_LE(std::abs(r.left + r.right - ::GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs(r.top + r.bottom - ::GetSystemMetrics(SM_CYSCREEN)), 1);
+  const auto colour = [](POINT p) { return Pixels(RECT{p.x, p.y, p.x + 1, p.y + 1}).at(0); };
+  for (int n = 1; n <= 10; ++n) {  // odd slots' boxes light yellow, even ones light green
+    EXPECT_EQ(colour(POINT{RectOf(app.Box(n)).right - 6, Centre(app.Box(n)).y}),
+              n % 2 == 1 ? RGB(255, 255, 128) : RGB(128, 255, 128));
+  }
+  EXPECT_EQ(colour(Offset(POINT{RectOf(app.Title()).right, r.top}, 10, 3)), RGB(0, 153, 102));  // the strip
+  // Design tab indexes: the checkboxes, the chosen option, the slots' texts, the boxes.
+  const int check_index[] = {0, 1, 2, 3, 4, 20, 24, 21, 22, 23};
+  std::vector<std::pair<int, HWND>> order{{8, app.Mode(false)}};
+  for (int n = 1; n <= 10; ++n) {
+    order.insert(order.end(),
+                 {{check_index[n - 1], app.Check(n)}, {9 + n, app.SlotText(n)}, {24 + n, app.Box(n)}});
+  }
+  std::sort(order.begin(), order.end());
+  ASSERT_TRUE(app.ClickBox(10));
+  for (const auto& [index, control] : order) {
+    Press({}, {VK_TAB, 0x0F});
+    EXPECT_TRUE(WaitFor([&, c = control] { return app.Focus() == c; })) << "tab index " << index;
+  }
+}
+
+}  // namespace
+}  // namespace tarnelle::driver

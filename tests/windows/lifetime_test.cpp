@@ -1,0 +1,259 @@
+// The program's life: the ways out (logging off among them) and back in, the settings file in
+// every state it can be found in, more copies than one, and DLLs planted beside it.
+
+#include "tests/windows/tarnelle_test.h"
+
+#include <map>
+
+namespace tarnelle::driver {
+namespace {
+
+struct Saved {
+  std::wstring text;
+  int key = 0;
+  int mods = 0;
+};
+
+class Exit : public Tarnelle, public ::testing::WithParamInterface<std::string_view> {};
+
+// A log-off asks every process that has windows and then ends it: that case runs in a process of
+// its own that never makes one (the test command runs it alone).
+TEST_P(Exit, SavesAllTenBoxesFreesTheHotkeysRemovesTheIconAndTheNextStartShowsThemSwitchedOff) {
+  const bool log_off = GetParam() == "LoggingOff";
+  ASSERT_TRUE(!log_off || WindowsOf(::GetCurrentProcessId()).empty())
+      << "run this case alone: --gtest_filter=*LoggingOff*";
+  Start(IniWith({3}));
+  const Key w{'W', 0x11};
+  std::map<int, Saved> saved{{3, {L"Ctrl + Shift + F3", VK_F3, 6}},
+                             {4, {Shows({kCtrl, kAlt}, w), 'W', MOD_CONTROL | MOD_ALT}},
+                             {9, {Shows({kCtrl, kShift}, kF(2)), VK_F2, MOD_CONTROL | MOD_SHIFT}}};
+  ASSERT_DONE(app.Type(4, {kCtrl, kAlt}, w, saved[4].text));
+  ASSERT_DONE(app.Type(9, {kCtrl, kShift}, kF(2), saved[9].text));
+  ASSERT_TRUE(app.Tick(9));
+  if (log_off) {
+    Hide();  // not held up by a hidden window either
+    Process logoff;
+    ASSERT_TRUE(logoff.Start(L"wineboot.exe", L"--end-session") && logoff.Wait()) << "held up";
+    EXPECT_EQ(logoff.ExitCode(), 0u) << "the log-off was refused";
+  } else if (GetParam() == "ClosePicture") {
+    const POINT close = Centre(app.Pictures()[2]);
+    ASSERT_TRUE(MoveTo(close));
+    SendMouse({ButtonFlag(Button::kLeft, true)});
+    ASSERT_TRUE(MoveTo(Offset(close, -80, 80)));
+    SendMouse({ButtonFlag(Button::kLeft, false)});
+    // Input is handled in order: the option button turns only if the program is still there.
+    ASSERT_TRUE(app.ChooseMode(true)) << "a press let go off the picture was taken for a click";
+    ASSERT_TRUE(Click(app.Pictures()[2]));
+  } else {  // Exit, the menu's last item, picked with the right button
+    ASSERT_TRUE(ChooseFromMenu({}));
+    const RECT menu = RectOf(app.Menus().front());
+    ASSERT_TRUE(ClickAt(POINT{(menu.left + menu.right) / 2, menu.bottom - 8}, Button::kRight));
+  }
+  ASSERT_TRUE(app.process().Wait());
+  EXPECT_TRUE(WaitForTrayIcons(0) && SlotFree(2));
+  for (int n = 1; n <= 10; ++n) {
+    const Saved box = saved.contains(n) ? saved[n] : Saved{kPressHotkey};
+    ExpectSaved(n, box.text, box.key, box.mods);
+  }
+  if (log_off) {
+    return;  // the session is over
+  }
+  ASSERT_DONE(app.Start());
+  for (int n = 1; n <= 10; ++n) {
+    EXPECT_EQ(TextOf(app.Box(n)), saved.contains(n) ? saved[n].text : kPressHotkey);
+    EXPECT_TRUE(!app.Checked(app.Check(n)) && TextOf(app.SlotText(n)).empty()) << "slot " << n;
+  }
+  EXPECT_TRUE(app.Checked(app.Mode(false)) && SlotFree(2));
+  ASSERT_TRUE(app.Tick(9));  // a tick brings a saved hotkey back
+  EXPECT_FALSE(SlotFree(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, Exit, ::testing::Values("ClosePicture", "MenuExit", "LoggingOff"),
+                         [](const auto& way) { return std::string(way.param); });
+
+struct BadFile {
+  const char* name;
+  std::string bytes;
+  std::map<int, Saved> loaded;           // every other box shows "Press Hotkey" with no key
+  std::map<int, const wchar_t*> ticked;  // the message a tick gives; none when it switches on
+};
+
+std::string Lines(int n, const std::string& text, const std::string& key, const std::string& mods) {
+  const std::string box = "Orvanta" + std::to_string(n);
+  return box + "Text=" + text + "\r\n" + box + "KeyCode=" + key + "\r\n" + box + "ModKeyCode=" + mods +
+         "\r\n";
+}
+
+const std::string k300 = "Ctrl + " + std::string(293, 'Q');
+const std::string k64Ki(65536, 'x');
+
+// Only plain decimal numbers that fit in 32 bits are numbers; the platform's profile functions
+// drop the blanks around a value and give at most 254 characters of it.
+// clang-format off
+const BadFile kBadFiles[] = {
+    {"KeyCodes", "[Orvanta]\r\n" + Lines(1, "K1", "55zz", "6") + Lines(2, "K2", "0x41", "6") +
+         Lines(3, "K3", "2147483648", "6") + Lines(4, "K4", "", "6") + Lines(5, "K5", " 66 ", "6") +
+         Lines(6, "K6", "0067", "6"),
+     {{1, {L"K1", 0, 6}}, {2, {L"K2", 0, 6}}, {3, {L"K3", 0, 6}}, {4, {L"K4", 0, 6}}, {5, {L"K5", 66, 6}},
+      {6, {L"K6", 67, 6}}},
+     {{1, kNotSet}, {5, nullptr}}},
+    {"UnknownModifierBits", "[Orvanta]\r\n" + Lines(1, "M1", "112", "16400") + Lines(2, "M2", "113", "0x4010") +
+         Lines(3, "M3", "114", "-1"),
+     {{1, {L"M1", 112, 16400}}, {2, {L"M2", 113, 0}}, {3, {L"M3", 114, -1}}}, {}},
+    {"TextOf300Characters", "[Orvanta]\r\n" + Lines(1, k300, "112", "6"),
+     {{1, {std::wstring(k300.begin(), k300.begin() + 254), 112, 6}}}, {}},
+    {"ValueOf64KiB", "[Orvanta]\r\n" + Lines(1, k64Ki, "112", "6") + Lines(2, "Big", k64Ki, "6"),
+     {{1, {std::wstring(254, L'x'), 112, 6}}, {2, {L"Big", 0, 6}}}, {}},
+    {"CutInsideAValue", IniWith({1}) + "Orvanta2Text=Ctrl + Sh",
+     {{1, {L"Ctrl + Shift + F1", 112, 6}}, {2, {L"Ctrl + Sh"}}}, {}},
+    {"TwoBoxesWithOneHotkey", IniWith({1}) + Lines(2, "Twin", "112", "6"),
+     {{1, {L"Ctrl + Shift + F1", 112, 6}}, {2, {L"Twin", 112, 6}}}, {{1, nullptr}, {2, kTaken}}},
+    {"EmptyFile", "", {}, {{1, kNotSet}}},
+    {"NoSection", "[Other]\r\nkeep=1\r\nOrvanta1Text=Not here\r\nOrvanta1KeyCode=112\r\n", {}, {}},
+};
+// clang-format on
+
+class BadSettings : public Tarnelle, public ::testing::WithParamInterface<BadFile> {};
+
+TEST_P(BadSettings, LoadWhatTheyCanAndAreRewrittenSaneAtExit) {
+  const BadFile& file = GetParam();
+  Start(file.bytes);
+  std::map<int, Saved> expected = file.loaded;
+  for (int n = 1; n <= 10; ++n) {
+    EXPECT_EQ(TextOf(app.Box(n)), expected.try_emplace(n, Saved{kPressHotkey}).first->second.text)
+        << "slot " << n;
+  }
+  for (const auto& [n, message] : file.ticked) {
+    if (message != nullptr) {
+      ExpectRefused(n, message);
+      expected[n] = message == kTaken ? Saved{kPressHotkey} : expected[n];  // a refused box forgets its keys
+    } else {
+      ASSERT_TRUE(app.Tick(n));
+      EXPECT_FALSE(HotkeyFree(static_cast<UINT>(expected[n].mods), static_cast<UINT>(expected[n].key)));
+    }
+  }
+  Close();
+  for (const auto& [n, saved] : expected) {
+    ExpectSaved(n, saved.text, saved.key, saved.mods);
+  }
+  EXPECT_EQ(app.Saved(L"keep", L"Other").value_or(L""), file.bytes.starts_with("[Other]") ? L"1" : L"")
+      << "other settings stay";
+}
+
+INSTANTIATE_TEST_SUITE_P(Malformed, BadSettings, ::testing::ValuesIn(kBadFiles),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Makes a file refuse writes: read-only, and immutable on the host too, for an account that
+// writes through read-only (root, under Wine); an account that may not make it so needs not.
+class ReadOnly {
+ public:
+  explicit ReadOnly(std::wstring path) : path_(std::move(path)) {
+    ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+    Chattr(L"+i");
+  }
+  ~ReadOnly() {
+    Chattr(L"-i");
+    ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  [[nodiscard]] bool Refuses() const {
+    return unique_handle(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+               .get() == INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  void Chattr(const wchar_t* flag) const {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    const std::string name = unix_name != nullptr ? unix_name(path_.c_str()) : "";
+    Process tool;
+    if (!name.empty() &&
+        tool.Start(Env(L"TARNELLE_CHATTR"),
+                   std::wstring(flag) + L" \"" + std::wstring(name.begin(), name.end()) + L"\"")) {
+      std::ignore = tool.Wait();
+    }
+  }
+
+  std::wstring path_;
+};
+
+class Unsaveable : public Tarnelle, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(Unsaveable, SettingsGiveOneErrorNamingTheFileAndKeepWhatWasSaved) {
+  const bool folder = GetParam();
+  Start(IniWith({1}));
+  const std::string before = ReadBytes(app.IniPath());
+  ASSERT_DONE(app.Type(1, {kCtrl, kAlt}, {'U', 0x16}, Shows({kCtrl, kAlt}, {'U', 0x16})));
+  std::optional<ReadOnly> read_only;
+  if (folder) {
+    ASSERT_TRUE(::DeleteFileW(app.IniPath().c_str()) && ::CreateDirectoryW(app.IniPath().c_str(), nullptr));
+  } else {
+    read_only.emplace(app.IniPath());
+    ASSERT_TRUE(WaitFor([&] { return read_only->Refuses(); })) << "nothing makes a file read-only here";
+  }
+  ASSERT_TRUE(Click(app.Pictures()[2]));
+  const std::optional<std::wstring> message = Answer(app.pid());
+  ASSERT_TRUE(message.has_value() && message->starts_with(L"error: ")) << message.value_or(L"no message");
+  std::wstring text = *message, path = app.IniPath();
+  ::CharLowerW(text.data());  // the message names the file, whatever the case of its letters
+  ::CharLowerW(path.data());
+  EXPECT_NE(text.find(path), std::wstring::npos) << text;
+  ASSERT_TRUE(app.process().Wait());  // a second message would hold it up
+  EXPECT_TRUE(folder || ReadBytes(app.IniPath()) == before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Unsaveable, ::testing::Bool(),
+                         [](const auto& row) { return std::string(row.param ? "AFolder" : "ReadOnly"); });
+
+TEST_F(Tarnelle, OfTenCopiesStartedAtOnceOneStaysAndAnotherStartShowsItsHiddenWindow) {
+  ASSERT_TRUE(app.WriteIni(IniWith({1})));
+  std::vector<Process> copies(10);
+  for (Process& copy : copies) {
+    ASSERT_TRUE(copy.Start(app.exe()));
+  }
+  const auto running = [](const Process& p) { return p.Running(); };
+  ASSERT_TRUE(WaitFor([&] { return std::count_if(copies.begin(), copies.end(), running) == 1; }));
+  ASSERT_DONE(app.Adopt(std::move(*std::find_if(copies.begin(), copies.end(), running))));
+  ASSERT_TRUE(WaitForTrayIcons(1));
+  Hide();
+  Process another;
+  ASSERT_TRUE(another.Start(app.exe()));
+  EXPECT_TRUE(another.Wait()) << "the second copy kept running";
+  EXPECT_TRUE(WaitFor([&] { return app.Visible(); })) << "the running window was not shown";
+  EXPECT_TRUE(app.Sync() && TrayIcons().size() == 1);
+  Close();
+  ExpectSaved(1, L"Ctrl + Shift + F1", VK_F1, 6);
+}
+
+TEST_F(Tarnelle, DllsPlantedBesideTheProgramAreNeverLoaded) {
+  const std::wstring names[] = {L"version",   L"dwmapi",  L"uxtheme",  L"propsys",
+                                L"shcore",    L"shlwapi", L"oleaut32", L"windowscodecs",
+                                L"cryptbase", L"msimg32", L"winmm",    L"dbghelp"};
+  std::wstring arguments;
+  for (const std::wstring& name : names) {
+    ASSERT_TRUE(::CopyFileW(BesideMe(L"planted_dll.dll").c_str(),
+                            (app.folder() + L"\\" + name + L".dll").c_str(), FALSE));
+    arguments += name + L".dll ";
+  }
+  const auto ran = [&] {  // each planted DLL that ran left "<name>.dll.loaded"
+    std::wstring list;
+    for (const std::wstring& name : names) {
+      list += ::DeleteFileW((app.folder() + L"\\" + name + L".dll.loaded").c_str()) ? name + L" " : L"";
+    }
+    return list;
+  };
+  // A careless program in the same folder shows which of them this platform hands out.
+  const std::wstring careless = app.folder() + L"\\dll_probe.exe";
+  Process probe;
+  ASSERT_TRUE(::CopyFileW(BesideMe(L"dll_probe.exe").c_str(), careless.c_str(), FALSE) &&
+              probe.Start(careless, arguments, app.folder()) && probe.Wait());
+  ASSERT_NE(ran(), L"") << "this platform hands a careless program no planted DLL: the case proves nothing";
+  const Browser browser;  // the program, used: a tick, a link (the shell is loaded then), the icon
+  Start(IniWith({1}));
+  ASSERT_TRUE(app.Tick(1) && Click(app.Link()) && browser.WaitForUrls(1) && ClickTrayIcon(Button::kLeft));
+  Close();
+  EXPECT_EQ(ran(), L"") << "planted DLLs ran inside the program";
+}
+
+}  // namespace
+}  // namespace tarnelle::driver
