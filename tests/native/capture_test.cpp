@@ -42,10 +42,10 @@ TEST(KeyCapture, EventsGiveTheTextShownAndTheHotKeyRecord) {
       {{{kVkControl, kC}},                                               L"Ctrl + ",                 {0, kModControl}},
       {{{kVkMenu, kA}},                                                  L"Alt + ",                  {0, kModAlt}},
       {{{kVkLeftWin}},                                                   L"Win + ",                  {0, kModWin}},
-      {{{kVkShift, kS}, {kVkShift, kUp}},                                kPressHotkey,               {0, 0}},
-      {{{'X'}, {'X', kUp}, {kVkShift, kS}, {kVkShift, kUp}},             kPressHotkey,               {0, 0}},
+      {{{kVkShift, kS}, {kVkShift, kUp}},                                kPressHotKey,               {0, 0}},
+      {{{'X'}, {'X', kUp}, {kVkShift, kS}, {kVkShift, kUp}},             kPressHotKey,               {0, 0}},
       {{{'X', kC}, {'X', kUp}, {kVkMenu, kC | kA}},                      L"Ctrl + Alt + ",           {0, 3}},
-      {{{'X', kC}, {'X', kUp}, {kVkMenu, kC | kA}, {kVkMenu, kUp}},      kPressHotkey,               {0, 0}},
+      {{{'X', kC}, {'X', kUp}, {kVkMenu, kC | kA}, {kVkMenu, kUp}},      kPressHotKey,               {0, 0}},
       {{{kVkLeftWin}, {kVkControl, kC}, {kVkMenu, kC | kA}, {kVkShift, 7}, {kF5, 7}},
                                                                  L"Win + Ctrl + Alt + Shift + F5",   {kF5, 15}},
       {{{kVkLeftWin}, {kF5}, {kVkLeftWin, kUp}},                         L"Win + F5",                {kF5, kModWin}},
@@ -61,14 +61,14 @@ TEST(KeyCapture, EventsGiveTheTextShownAndTheHotKeyRecord) {
   };
   for (const auto& [events, shows, record] : cases) {
     KeyCapture capture;
-    std::wstring shown = kPressHotkey;
+    std::wstring shown = kPressHotKey;
     for (const auto& [key, shift] : events) {
       if (shift == kFocusLost) {
         capture.FocusLost();
       } else if (shift != kUp) {
         shown = capture.KeyDown(key, shift, Name);
       } else if (capture.KeyUp(key)) {
-        shown = kPressHotkey;
+        shown = kPressHotKey;
       }
     }
     EXPECT_EQ(shown, shows);
