@@ -169,7 +169,7 @@ bool frmSet::Create() {
   // Borderless, and no taskbar button: the program lives in the notification area. A tool
   // window owned by a hidden window gets no button from any shell.
   owner_ = std::make_unique<OwnerWindow>(*this);
-  if (!owner_->Create() ||
+  if (!owner_->Create() || !activation_.Create() ||
       CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
                  0, owner_->hwnd(), nullptr) == nullptr) {
     return false;
@@ -389,11 +389,11 @@ void frmSet::Orvanta_HotKeyPressed(int slot) {
   if (mode == 1) {
     const std::wstring text = win32::WindowText(TextBox(slot));
     if (text.empty()) {
-      return;
+      return;  // an empty slot stays silent
     }
-    if (const auto handle = ParseHandleText(text)) {
-      keyfun::ChangeForm(*handle);
-    }
+    const auto handle = ParseHandleText(text);
+    activation_.Follow(handle ? keyfun::ChangeForm(*handle)
+                              : keyfun::SwitchAttempt{keyfun::SwitchAttempt::Result::kNoWindow, nullptr});
   }
 }
 

@@ -14,6 +14,7 @@
 #include "shell/moveit.h"
 #include "shell/strip.h"
 #include "shell/tray.h"
+#include "switcher/activation.h"
 #include "switcher/checkbox.h"
 #include "switcher/design.h"
 #include "win32/picture.h"
@@ -133,6 +134,7 @@ class frmSet final : public win32::Window {
   win32::unique_hicon small_icon_;  // also the tray's: declared first, so it outlives the icon
   shell::Tray tray_;
   shell::ButtonDrag drag_;
+  Activation activation_;                           // follows up every switch to a remembered window
   std::unique_ptr<shell::MenuWindow> menu_window_;  // cd: made when the menu is first needed
   win32::unique_hcursor hand_cursor_;
   bool exiting_ = false;  // the exit sequence has begun
