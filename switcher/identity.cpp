@@ -253,15 +253,4 @@ std::wstring WindowsMenuItem(int slot, std::wstring_view hotkey_text,
   return item + std::wstring(title->substr(0, kMenuTitleChars - 1)) + L"\u2026";
 }
 
-std::wstring RunValueFor(std::wstring_view exe) {
-  return L"\"" + std::wstring(exe) + L"\"";
-}
-
-bool RunValueNames(std::wstring_view value, std::wstring_view exe) {
-  if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') {
-    value = value.substr(1, value.size() - 2);
-  }
-  return !exe.empty() && EqualNoCase(value, exe);
-}
-
 }  // namespace tarnelle::switcher

@@ -53,8 +53,4 @@ inline constexpr std::size_t kMenuTitleChars = 40;
 [[nodiscard]] std::wstring WindowsMenuItem(int slot, std::wstring_view hotkey_text,
                                            std::optional<std::wstring_view> title);
 
-// The Run value that starts |exe| with the user's session, and whether |value| names |exe|.
-[[nodiscard]] std::wstring RunValueFor(std::wstring_view exe);
-[[nodiscard]] bool RunValueNames(std::wstring_view value, std::wstring_view exe);
-
 }  // namespace tarnelle::switcher

@@ -10,11 +10,6 @@ namespace {
 // the user, and it is no key a user could be holding.
 constexpr WORD kUnassignedKey = 0xE8;
 
-// Handles are sign-extended from their 32 significant bits, as the platform does.
-HWND ToHwnd(std::int32_t handle) {
-  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(handle));
-}
-
 ForegroundCalls PlatformCalls() {
   return ForegroundCalls{
       .set_foreground = &::SetForegroundWindow,
@@ -84,8 +79,16 @@ HWND DialogShownBy(HWND window) {
 
 }  // namespace
 
+HWND ToHwnd(std::int32_t handle) {
+  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(handle));
+}
+
+std::int32_t ToHandle(HWND window) {
+  return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window));
+}
+
 std::int32_t GetForm() {
-  return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(::GetForegroundWindow()));
+  return ToHandle(::GetForegroundWindow());
 }
 
 SwitchAttempt ChangeForm(std::int32_t handle) {

@@ -7,6 +7,11 @@
 
 namespace tarnelle::switcher::keyfun {
 
+// A window handle as the 32-bit value a slot keeps, and back: handles are sign-extended from
+// their 32 significant bits, as the platform does.
+[[nodiscard]] HWND ToHwnd(std::int32_t handle);
+[[nodiscard]] std::int32_t ToHandle(HWND window);
+
 // The foreground window's handle as a 32-bit value (window handles are 32-bit significant);
 // 0 when there is none.
 [[nodiscard]] std::int32_t GetForm();
