@@ -34,24 +34,33 @@ IniFile IniFile::InProgramFolder(std::wstring_view name) {
   return IniFile(JoinIniPath(folder, name));
 }
 
-std::wstring IniFile::Read(std::wstring_view section, std::wstring_view key,
-                           std::wstring_view fallback) const {
+std::wstring IniFile::Read(std::wstring_view section, std::wstring_view key, std::wstring_view fallback,
+                           DWORD chars) const {
   if (path_.empty()) {
     return std::wstring(fallback);
   }
   const std::wstring section_z(section);
   const std::wstring key_z(key);
   const std::wstring fallback_z(fallback);
-  wchar_t buffer[kIniBufferChars] = {};
+  std::wstring buffer(chars, L'\0');
   // A missing file is no failure here: it reads as the fallback, as the platform answers.
-  const DWORD n = ::GetPrivateProfileStringW(section_z.c_str(), key_z.c_str(), fallback_z.c_str(), buffer,
-                                             kIniBufferChars, path_.c_str());
+  const DWORD n = ::GetPrivateProfileStringW(section_z.c_str(), key_z.c_str(), fallback_z.c_str(),
+                                             buffer.data(), chars, path_.c_str());
   if (n == 0) {
     return {};
   }
   // Up to the first NUL; the last character is kept for the terminator.
-  const std::wstring_view text(buffer, kIniBufferChars - 1);
-  return std::wstring(text.substr(0, text.find(L'\0')));
+  buffer.resize(chars - 1);
+  return buffer.substr(0, buffer.find(L'\0'));
+}
+
+bool IniFile::HasSection(std::wstring_view section) const {
+  if (path_.empty()) {
+    return false;
+  }
+  const std::wstring section_z(section);
+  wchar_t keys[4] = {};  // the first letters of the key names are enough to know there are some
+  return ::GetPrivateProfileStringW(section_z.c_str(), nullptr, L"", keys, 4, path_.c_str()) > 0;
 }
 
 WriteResult IniFile::Write(std::wstring_view section, std::wstring_view key, std::wstring_view value) const {

@@ -30,9 +30,12 @@ class IniFile {
   [[nodiscard]] const std::wstring& path() const noexcept { return path_; }
 
   // The value; |fallback| when the key, its section or the file is missing; empty for an empty
-  // value. At most kIniBufferChars - 1 characters.
+  // value. At most |chars| - 1 characters.
   [[nodiscard]] std::wstring Read(std::wstring_view section, std::wstring_view key,
-                                  std::wstring_view fallback) const;
+                                  std::wstring_view fallback, DWORD chars = kIniBufferChars) const;
+
+  // Whether the file has |section| with at least one key in it.
+  [[nodiscard]] bool HasSection(std::wstring_view section) const;
 
   // Writes one key, creating the file and the section as needed.
   [[nodiscard]] WriteResult Write(std::wstring_view section, std::wstring_view key,

@@ -9,32 +9,65 @@ namespace tarnelle::shell {
 
 namespace {
 
+// A popup of |items|, each (command, caption); a command of 0 is a separator.
+win32::unique_hmenu Submenu(std::initializer_list<std::pair<UINT, const wchar_t*>> items) {
+  win32::unique_hmenu menu(::CreatePopupMenu());
+  if (!menu) {
+    win32::TraceLastError(L"CreatePopupMenu");
+    return {};
+  }
+  for (const auto& [command, caption] : items) {
+    const BOOL added = command == 0 ? ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr)
+                                    : ::AppendMenuW(menu.get(), MF_STRING, command, caption);
+    if (!win32::Check(added, L"AppendMenuW")) {
+      return {};
+    }
+  }
+  return menu;
+}
+
+// Adds |submenu| to |menu| under |caption|; |menu| then owns it.
+bool AppendSubmenu(HMENU menu, win32::unique_hmenu submenu, const wchar_t* caption) {
+  if (!submenu ||
+      !win32::Check(::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), caption),
+                    L"AppendMenuW")) {
+    return false;
+  }
+  std::ignore = submenu.release();
+  return true;
+}
+
 // The menu bar whose only item is the popup `cd`.
 win32::unique_hmenu BuildMenuBar() {
   win32::unique_hmenu bar(::CreateMenu());
-  win32::unique_hmenu cd(::CreatePopupMenu());
-  win32::unique_hmenu about(::CreatePopupMenu());
-  if (!bar || !cd || !about) {
-    win32::TraceLastError(L"CreateMenu");
+  win32::unique_hmenu cd = Submenu({{MenuWindow::kShow, L"Show"}});
+  if (!bar || !cd) {
     return {};
   }
-  const bool filled = ::AppendMenuW(about.get(), MF_STRING, MenuWindow::kAboutTarnelle, L"About Tarnelle") &&
-                      ::AppendMenuW(about.get(), MF_STRING, MenuWindow::kCheckVerson, L"Check Verson") &&
-                      ::AppendMenuW(cd.get(), MF_STRING, MenuWindow::kShow, L"Show") &&
-                      ::AppendMenuW(cd.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(about.get()), L"About") &&
-                      ::AppendMenuW(cd.get(), MF_STRING, MenuWindow::kExit, L"Exit");
-  if (!filled) {
-    win32::TraceLastError(L"AppendMenuW");
+  const bool filled =
+      AppendSubmenu(cd.get(),
+                    Submenu({{MenuWindow::kAboutTarnelle, L"About Tarnelle"},
+                             {MenuWindow::kCheckVerson, L"Check Verson"}}),
+                    L"About") &&
+      AppendSubmenu(cd.get(), Submenu({}), L"Windows") &&
+      AppendSubmenu(cd.get(),
+                    Submenu({{MenuWindow::kFollowWindows, L"Follow windows that restart"},
+                             {MenuWindow::kStartMissing, L"Start programs that are not running"},
+                             {MenuWindow::kPressAgainGoesBack, L"Press again to go back"},
+                             {0, nullptr},
+                             {MenuWindow::kStartWithWindows, L"Start with Windows"}}),
+                    L"Options") &&
+      win32::Check(::AppendMenuW(cd.get(), MF_SEPARATOR, 0, nullptr), L"AppendMenuW") &&
+      win32::Check(::AppendMenuW(cd.get(), MF_STRING, MenuWindow::kExit, L"Exit"), L"AppendMenuW");
+  if (!filled || !AppendSubmenu(bar.get(), std::move(cd), L"cd")) {
     return {};
   }
-  std::ignore = about.release();  // cd destroys its submenu
-  if (!win32::Check(::AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(cd.get()), L"cd"),
-                    L"AppendMenuW")) {
-    return {};
-  }
-  std::ignore = cd.release();  // and the bar its popup
   return bar;
 }
+
+// Where the submenus stand in `cd`.
+constexpr int kWindowsPosition = 2;
+constexpr int kOptionsPosition = 3;
 
 }  // namespace
 
@@ -76,6 +109,9 @@ void MenuWindow::Popup(HWND owner) {
   }
   // Without the foreground the menu would not close when the user clicks elsewhere.
   std::ignore = ::SetForegroundWindow(owner);  // refused under a foreground lock; the menu opens anyway
+  if (on_open) {
+    Refresh(on_open());
+  }
   POINT at{};
   std::ignore = win32::Check(::GetCursorPos(&at), L"GetCursorPos");
   const BOOL chosen = ::TrackPopupMenuEx(popup(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y,
@@ -107,8 +143,40 @@ void MenuWindow::Run(UINT command) {
       }
       break;
     default:
+      if (command > kFirstWindow && command <= kFirstWindow + 10 && on_window) {
+        const std::function<void(int)> window = on_window;
+        window(static_cast<int>(command - kFirstWindow));
+      } else if (command >= kFollowWindows && command <= kStartWithWindows && on_option) {
+        const std::function<void(UINT)> option = on_option;
+        option(command);
+      }
       break;
   }
+}
+
+void MenuWindow::Refresh(const State& state) {
+  const HMENU windows = ::GetSubMenu(popup(), kWindowsPosition);
+  const HMENU options = ::GetSubMenu(popup(), kOptionsPosition);
+  if (windows == nullptr || options == nullptr) {
+    return;
+  }
+  while (::GetMenuItemCount(windows) > 0) {
+    std::ignore = ::DeleteMenu(windows, 0, MF_BYPOSITION);  // fails only past the end
+  }
+  UINT command = kFirstWindow;
+  for (const Item& item : state.windows) {
+    const UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED);
+    std::ignore = win32::Check(::AppendMenuW(windows, flags, ++command, item.text.c_str()), L"AppendMenuW");
+  }
+  const auto check = [options](UINT item, bool on, bool enabled = true) {
+    std::ignore = ::CheckMenuItem(options, item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    std::ignore = ::EnableMenuItem(options, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  };
+  check(kFollowWindows, state.follow_windows);
+  // Starting a program needs the window it is to show: it follows windows or does nothing.
+  check(kStartMissing, state.start_missing, state.follow_windows);
+  check(kPressAgainGoesBack, state.press_again_goes_back);
+  check(kStartWithWindows, state.start_with_windows);
 }
 
 }  // namespace tarnelle::shell

@@ -3,12 +3,21 @@
 //
 //   cd            (the popup; its own caption never shows)
 //     Show
-//     About  >  About Tarnelle
-//               Check Verson
+//     About    >  About Tarnelle
+//                 Check Verson
+//     Windows  >  one item per slot, made afresh at each popup
+//     Options  >  Follow windows that restart
+//                 Start programs that are not running
+//                 Press again to go back
+//                 ---
+//                 Start with Windows
+//     ---
 //     Exit
 
 #include <windows.h>
+#include <array>
 #include <functional>
+#include <string>
 
 #include "win32/window.h"
 
@@ -21,6 +30,25 @@ class MenuWindow : public win32::Window {
   static constexpr UINT kAboutTarnelle = 2;  // `asw`
   static constexpr UINT kCheckVerson = 3;    // `cv`
   static constexpr UINT kExit = 4;
+  static constexpr UINT kFirstWindow = 100;  // + slot (1 to 10)
+  // The options, in the order they stand.
+  static constexpr UINT kFollowWindows = 201;
+  static constexpr UINT kStartMissing = 202;
+  static constexpr UINT kPressAgainGoesBack = 203;
+  static constexpr UINT kStartWithWindows = 204;
+
+  // What the Windows and Options submenus show, asked for each time the menu opens.
+  struct Item {
+    std::wstring text;
+    bool enabled = true;
+  };
+  struct State {
+    std::array<Item, 10> windows;
+    bool follow_windows = false;
+    bool start_missing = false;
+    bool press_again_goes_back = false;
+    bool start_with_windows = false;
+  };
 
   // |client| is the designed size of the window's client area, in twips.
   explicit MenuWindow(SIZE client) noexcept : client_(client) {}
@@ -35,7 +63,8 @@ class MenuWindow : public win32::Window {
   void Popup(HWND owner);
 
   // The action of item |command|: Show and Exit call on_show and on_exit; the two About items
-  // open their pages with this window as the parent. Any other number does nothing.
+  // open their pages with this window as the parent; a Windows item calls on_window with its
+  // slot, an option on_option with its command. Any other number does nothing.
   void Run(UINT command);
 
   // The window's menu bar, whose only item is the popup `cd`, and that popup; null before
@@ -45,8 +74,13 @@ class MenuWindow : public win32::Window {
 
   std::function<void()> on_show;
   std::function<void()> on_exit;  // may end the program
+  std::function<State()> on_open;
+  std::function<void(int slot)> on_window;
+  std::function<void(UINT option)> on_option;
 
  private:
+  void Refresh(const State& state);
+
   SIZE client_;
 };
 

@@ -4,9 +4,12 @@
 #include <utility>
 
 #include "hotkeybox/properties.h"
+#include "shell/autostart.h"
 #include "shell/links.h"
 #include "switcher/handle_text.h"
 #include "switcher/keyfun.h"
+#include "switcher/open_windows.h"
+#include "settings/paths.h"
 #include "win32/click.h"
 #include "win32/font.h"
 #include "win32/message_box.h"
@@ -169,7 +172,7 @@ bool frmSet::Create() {
   // Borderless, and no taskbar button: the program lives in the notification area. A tool
   // window owned by a hidden window gets no button from any shell.
   owner_ = std::make_unique<OwnerWindow>(*this);
-  if (!owner_->Create() ||
+  if (!owner_->Create() || !activation_.Create() || !starter_.Create() ||
       CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
                  0, owner_->hwnd(), nullptr) == nullptr) {
     return false;
@@ -184,6 +187,15 @@ bool frmSet::Create() {
   if (!CreateControls()) {
     return false;
   }
+  // Beside the hotkeys, in the file every box keeps them in.
+  memory_ = SlotMemory(settings::IniFile::InProgramFolder(hotkeybox::StorageProperties{}.INIFileName));
+  memory_.Load();
+  RestoreSlots();
+  starter_.on_window = [this](int slot, HWND window) {
+    SetSlotWindow(slot, window);
+    SwitchTo(keyfun::ToHandle(window));
+  };
+  starter_.on_gave_up = [](int) { keyfun::Calls().warn(); };
   ApplyFonts();
   Layout();
   Form_Load();
@@ -382,17 +394,99 @@ void frmSet::selemode_Click(std::int16_t index) {
 void frmSet::Orvanta_HotKeyPressed(int slot) {
   const std::int16_t mode = curmode_.value_or(0);
   if (mode == 0) {
-    std::ignore = win32::Check(::SetWindowTextW(TextBox(slot), FormatHandleText(keyfun::GetForm()).c_str()),
-                               L"SetWindowTextW");
+    const HWND front = keyfun::ToHwnd(keyfun::GetForm());
+    std::ignore =
+        win32::Check(::SetWindowTextW(TextBox(slot), FormatHandleText(keyfun::ToHandle(front)).c_str()),
+                     L"SetWindowTextW");
+    if (memory_.Has(Option::kFollowWindows)) {
+      memory_.SetIdentity(slot, IdentityOf(front));
+    }
     return;
   }
   if (mode == 1) {
-    const std::wstring text = win32::WindowText(TextBox(slot));
-    if (text.empty()) {
+    BringForward(slot);
+  }
+}
+
+void frmSet::Windows_Click(int slot) {
+  BringForward(slot);
+}
+
+void frmSet::SetSlotWindow(int slot, HWND window) {
+  std::ignore = win32::Check(
+      ::SetWindowTextW(TextBox(slot), FormatHandleText(keyfun::ToHandle(window)).c_str()), L"SetWindowTextW");
+}
+
+HWND frmSet::Follower(int slot, std::optional<std::int32_t> handle) const {
+  const std::optional<WindowIdentity>& remembered = memory_.Identity(slot);
+  if (!memory_.Has(Option::kFollowWindows) || !remembered) {
+    return nullptr;
+  }
+  // The window is still there, and still the same program's: nothing to follow.
+  if (handle && ::IsWindow(keyfun::ToHwnd(*handle))) {
+    const auto now = IdentityOf(keyfun::ToHwnd(*handle));
+    if (now && SameProgramAndClass(WindowIdentity{now->program, remembered->window_class, {}},
+                                   WindowIdentity{remembered->program, remembered->window_class, {}})) {
+      return nullptr;
+    }
+  }
+  return FindOpenWindow(*remembered);
+}
+
+void frmSet::BringForward(int slot) {
+  const std::wstring text = win32::WindowText(TextBox(slot));
+  std::optional<std::int32_t> handle = ParseHandleText(text);
+  if (const HWND follower = Follower(slot, handle)) {
+    SetSlotWindow(slot, follower);
+    handle = keyfun::ToHandle(follower);
+  } else if (memory_.Has(Option::kFollowWindows) && memory_.Identity(slot) &&
+             !(handle && ::IsWindow(keyfun::ToHwnd(*handle)))) {
+    // Its program is not running: start it when asked to, and bring its window when it comes.
+    if (memory_.Has(Option::kStartMissing) && starter_.Start(slot, *memory_.Identity(slot))) {
       return;
     }
-    if (const auto handle = ParseHandleText(text)) {
-      keyfun::ChangeForm(*handle);
+    activation_.Follow({keyfun::SwitchAttempt::Result::kNoWindow, nullptr});
+    return;
+  }
+  if (text.empty() && !handle) {
+    return;  // an empty slot stays silent
+  }
+  if (!handle) {
+    activation_.Follow({keyfun::SwitchAttempt::Result::kNoWindow, nullptr});
+    return;
+  }
+  const HWND window = keyfun::ToHwnd(*handle);
+  const HWND front = ::GetForegroundWindow();
+  if (memory_.Has(Option::kPressAgainGoesBack) && front != nullptr &&
+      (front == window || ::GetAncestor(front, GA_ROOTOWNER) == window)) {
+    // Already in front: back to where the last switch came from, if that is still there.
+    if (before_last_switch_ != front && ::IsWindow(before_last_switch_)) {
+      SwitchTo(keyfun::ToHandle(before_last_switch_));
+    }
+    return;
+  }
+  SwitchTo(*handle);
+}
+
+void frmSet::SwitchTo(std::int32_t handle) {
+  const HWND front = ::GetForegroundWindow();
+  const keyfun::SwitchAttempt attempt = keyfun::ChangeForm(handle);
+  if (attempt.result == keyfun::SwitchAttempt::Result::kInFront ||
+      attempt.result == keyfun::SwitchAttempt::Result::kRefused) {
+    before_last_switch_ = front;
+  }
+  activation_.Follow(attempt);
+}
+
+void frmSet::RestoreSlots() {
+  if (!memory_.Has(Option::kFollowWindows)) {
+    return;  // a start shows no remembered windows
+  }
+  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
+    if (const auto& remembered = memory_.Identity(slot)) {
+      if (const HWND window = FindOpenWindow(*remembered)) {
+        SetSlotWindow(slot, window);
+      }
     }
   }
 }
@@ -414,6 +508,9 @@ void frmSet::chkCheck_Click(int slot) {
 
 std::wstring frmSet::SaveAll() {
   std::wstring refused;
+  if (!memory_.Save().ok) {
+    refused = settings::IniFile::InProgramFolder(hotkeybox::StorageProperties{}.INIFileName).path();
+  }
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
     const hotkeybox::SaveResult r = Box(slot).SaveSettings();
     if (!r.ok && refused.empty()) {
@@ -461,12 +558,90 @@ void frmSet::exit_Click() {
   Image3_Click();
 }
 
+namespace {
+
+std::wstring ThisProgram() {
+  return settings::ReadGrowingText(
+      [](wchar_t* buffer, std::size_t size) -> std::size_t {
+        return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(size));
+      },
+      MAX_PATH, 32768);
+}
+
+}  // namespace
+
+shell::MenuWindow::State frmSet::MenuState() const {
+  shell::MenuWindow::State state;
+  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
+    const auto handle = ParseHandleText(win32::WindowText(TextBox(slot)));
+    HWND window = handle && ::IsWindow(keyfun::ToHwnd(*handle)) ? keyfun::ToHwnd(*handle) : nullptr;
+    if (const HWND follower = Follower(slot, handle)) {
+      window = follower;
+    }
+    std::optional<std::wstring> title;
+    if (window != nullptr) {
+      wchar_t text[256]{};
+      const int n = ::InternalGetWindowText(window, text, 256);  // no message: a hung window cannot hold us
+      title = std::wstring(text, static_cast<std::size_t>(n > 0 ? n : 0));
+    }
+    state.windows.at(static_cast<std::size_t>(slot - 1)) = {
+        WindowsMenuItem(slot, slots_.at(Index(slot)).box->Text(), title), title.has_value()};
+  }
+  state.follow_windows = memory_.Has(Option::kFollowWindows);
+  state.start_missing = memory_.Has(Option::kStartMissing);
+  state.press_again_goes_back = memory_.Has(Option::kPressAgainGoesBack);
+  state.start_with_windows = shell::StartsWithSession(ThisProgram());
+  return state;
+}
+
+void frmSet::Options_Click(UINT item) {
+  const auto toggle = [this](Option option) { return memory_.Set(option, !memory_.Has(option)); };
+  bool saved = true;
+  switch (item) {
+    case shell::MenuWindow::kFollowWindows:
+      saved = toggle(Option::kFollowWindows);
+      if (memory_.Has(Option::kFollowWindows)) {
+        // The windows the slots hold now are the ones to follow from here on.
+        for (int slot = 1; slot <= design::kSlotCount; ++slot) {
+          const auto handle = ParseHandleText(win32::WindowText(TextBox(slot)));
+          if (handle && ::IsWindow(keyfun::ToHwnd(*handle))) {
+            memory_.SetIdentity(slot, IdentityOf(keyfun::ToHwnd(*handle)));
+          }
+        }
+      }
+      break;
+    case shell::MenuWindow::kStartMissing:
+      saved = toggle(Option::kStartMissing);
+      break;
+    case shell::MenuWindow::kPressAgainGoesBack:
+      saved = toggle(Option::kPressAgainGoesBack);
+      break;
+    case shell::MenuWindow::kStartWithWindows: {
+      const std::wstring program = ThisProgram();
+      std::ignore =
+          shell::SetStartWithSession(program, !shell::StartsWithSession(program));  // the mark tells
+      break;
+    }
+    default:
+      break;
+  }
+  if (!saved) {
+    win32::ShowError(
+        hwnd(), L"The options could not be saved to " +
+                    settings::IniFile::InProgramFolder(hotkeybox::StorageProperties{}.INIFileName).path() +
+                    L".");
+  }
+}
+
 shell::MenuWindow& frmSet::MenuWindow() {
   if (!menu_window_) {
     menu_window_ =
         std::make_unique<shell::MenuWindow>(SIZE{design::kMenuWindowWidth, design::kMenuWindowHeight});
     menu_window_->on_show = [this] { Show_Click(); };
     menu_window_->on_exit = [this] { exit_Click(); };
+    menu_window_->on_open = [this] { return MenuState(); };
+    menu_window_->on_window = [this](int slot) { Windows_Click(slot); };
+    menu_window_->on_option = [this](UINT item) { Options_Click(item); };
   }
   return *menu_window_;
 }

@@ -14,6 +14,9 @@
 #include "shell/moveit.h"
 #include "shell/strip.h"
 #include "shell/tray.h"
+#include "switcher/activation.h"
+#include "switcher/memory.h"
+#include "switcher/starter.h"
 #include "switcher/checkbox.h"
 #include "switcher/design.h"
 #include "win32/picture.h"
@@ -59,6 +62,8 @@ class frmSet final : public win32::Window {
   void Form_TrayNotify(LPARAM lp);  // a notification of the tray icon
   void Show_Click();
   void exit_Click();
+  void Windows_Click(int slot);   // the tray's Windows menu: the slot's window, in either mode
+  void Options_Click(UINT item);  // the tray's Options menu
 
   [[nodiscard]] hotkeybox::Orvanta& Box(int slot) { return *slots_.at(Index(slot)).box; }
   [[nodiscard]] CheckBox& Check(int slot) { return slots_.at(Index(slot)).check; }
@@ -98,6 +103,15 @@ class frmSet final : public win32::Window {
   void ApplyFonts();
   void Layout();
   void SlotReconcile(int slot);
+  void SetSlotWindow(int slot, HWND window);
+  // Brings the window of |slot| forward, following or starting it as the options say.
+  void BringForward(int slot);
+  // Asks for |window| in front, noting what was in front before (for "press again").
+  void SwitchTo(std::int32_t handle);
+  // The open window that now stands for |slot|'s remembered one, when windows are followed.
+  [[nodiscard]] HWND Follower(int slot, std::optional<std::int32_t> handle) const;
+  [[nodiscard]] shell::MenuWindow::State MenuState() const;
+  void RestoreSlots();
   // Saves every slot; the first place that refused a write, or empty.
   [[nodiscard]] std::wstring SaveAll();
   void SetLinkUnderline(bool on);
@@ -133,6 +147,10 @@ class frmSet final : public win32::Window {
   win32::unique_hicon small_icon_;  // also the tray's: declared first, so it outlives the icon
   shell::Tray tray_;
   shell::ButtonDrag drag_;
+  Activation activation_;              // follows up every switch to a remembered window
+  SlotMemory memory_;                  // the options, and who each slot's window is
+  ProgramStarter starter_;             // programs started for their slots, until their windows come
+  HWND before_last_switch_ = nullptr;  // the window in front before the last switch
   std::unique_ptr<shell::MenuWindow> menu_window_;  // cd: made when the menu is first needed
   win32::unique_hcursor hand_cursor_;
   bool exiting_ = false;  // the exit sequence has begun

@@ -1,0 +1,16 @@
+#pragma once
+// Starting with the user's session: the value "Tarnelle" under the current user's Run key,
+// holding the quoted full path of the program.
+
+#include <string>
+#include <string_view>
+
+namespace tarnelle::shell {
+
+// Whether the session starts |exe|: the value exists and names this program.
+[[nodiscard]] bool StartsWithSession(std::wstring_view exe);
+
+// Writes the value for |exe|, or removes it; false (traced) when the registry refused.
+[[nodiscard]] bool SetStartWithSession(std::wstring_view exe, bool on);
+
+}  // namespace tarnelle::shell
