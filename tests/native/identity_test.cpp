@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "shell/run_value.h"
 #include "switcher/identity.h"
 
 namespace tarnelle::switcher {
@@ -87,6 +88,12 @@ TEST(Options, OnlyOneIsOn) {
   }
 }
 
+}  // namespace
+}  // namespace tarnelle::switcher
+
+namespace tarnelle::shell {
+namespace {
+
 TEST(RunValue, NamesThisProgramQuotedOrNot) {
   const std::wstring exe = L"C:\\Program Files\\Tarnelle\\tarnelle.exe";
   EXPECT_EQ(RunValueFor(exe), L"\"" + exe + L"\"");
@@ -97,4 +104,4 @@ TEST(RunValue, NamesThisProgramQuotedOrNot) {
 }
 
 }  // namespace
-}  // namespace tarnelle::switcher
+}  // namespace tarnelle::shell
