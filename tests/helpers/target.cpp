@@ -1,7 +1,8 @@
 // A plain window of its own process, titled by the command line, for the tests to remember and
 // bring back. WM_APP makes its thread stop answering anything until the process is ended; WM_APP+1
 // shows a modal message box over it. Started with no title, as a program that was not running is
-// started, it takes a moment to show its window, as programs do.
+// started, it takes a moment to show its window, as programs do. Titled "--core", its window is of
+// the class a store app draws in, to be set into another program's frame.
 
 #include <windows.h>
 
@@ -9,8 +10,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (__argc < 2) {
     ::Sleep(1000);
   }
-  ::CreateWindowExW(0, L"Static", __argc > 1 ? __wargv[1] : L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE | SS_NOTIFY,
-                    20, 420, 220, 150, nullptr, nullptr, instance, nullptr);
+  const bool core = __argc > 1 && ::lstrcmpW(__wargv[1], L"--core") == 0;
+  WNDCLASSW core_class{};
+  core_class.lpfnWndProc = &::DefWindowProcW;
+  core_class.hInstance = instance;
+  core_class.lpszClassName = L"Windows.UI.Core.CoreWindow";
+  if (core && ::RegisterClassW(&core_class) == 0) {
+    return 1;
+  }
+  ::CreateWindowExW(0, core ? core_class.lpszClassName : L"Static", __argc > 1 ? __wargv[1] : L"",
+                    WS_OVERLAPPEDWINDOW | WS_VISIBLE | SS_NOTIFY, 20, 420, 220, 150, nullptr, nullptr,
+                    instance, nullptr);
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == WM_APP) {

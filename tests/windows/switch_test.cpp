@@ -11,6 +11,7 @@
 
 #include "switcher/activation.h"
 #include "switcher/keyfun.h"
+#include "switcher/open_windows.h"
 #include "tests/windows/tarnelle_test.h"
 
 namespace tarnelle::switcher {
@@ -167,6 +168,21 @@ TEST(Escalation, NoWindowAndAHiddenOneAreHeardAndChangeNothing) {
   EXPECT_EQ(seam.Calls(), "warn warn");
   EXPECT_FALSE(::IsWindowVisible(hidden.get()));
   EXPECT_EQ(::GetForegroundWindow(), front.get());
+}
+
+TEST(StoreApps, AFrameHostsWindowIsTheProgramOfTheCoreWindowItShows) {
+  const unique_hwnd frame = TestWindow(L"Frame", {20, 20});
+  Target app;
+  ASSERT_TRUE(app.Start(L"--core"));
+  ::SetParent(app.window(), frame.get());
+  const std::wstring host = SetFrameHostName(L"tarnelle_tests.exe");  // this program stands for the host
+  const auto shown = IdentityOf(frame.get());
+  SetFrameHostName(host);
+  const auto plain = IdentityOf(frame.get());
+  ASSERT_TRUE(shown && plain);
+  EXPECT_TRUE(shown->program.ends_with(L"\\target.exe")) << shown->program;
+  EXPECT_TRUE(plain->program.ends_with(L"\\tarnelle_tests.exe")) << plain->program;
+  EXPECT_EQ(shown->window_class, L"TarnelleTestWindow");
 }
 
 }  // namespace
