@@ -153,21 +153,31 @@ TEST_F(Tarnelle, WhatAHandEditedFileCannotUseIsIgnoredAndWrittenSane) {
       {std::string(100000, 'x'), false},
   };
   const auto started = [] { return Running({L"target.exe", L"text.exe", L"folder.exe", L"target.txt"}); };
-  for (const auto& [row, kept] : rows) {
-    SCOPED_TRACE(row.substr(0, 60));
-    Start(IniWith({1}) + "[Options]\r\nFollowWindows=1\r\nStartMissing=1\r\nPressAgainGoesBack=yes\r\n" +
-          "[Windows]\r\nSlot1=" + row + "\r\nSlot2=" + line(BesideMe(L"target.exe")) + "|more\r\n");
-    const int before = started();
-    ASSERT_TRUE(app.Tick(1) && app.ChooseMode(true));
-    PressSlot(1);
-    ASSERT_TRUE(app.Settled());  // a program is started, if at all, while the press is handled
-    EXPECT_EQ(started(), before) << "something was started";
-    EXPECT_TRUE(app.MessageBoxes().empty());
-    Close();
-    EXPECT_EQ(app.Saved(L"Slot1", L"Windows"), kept ? std::wstring(row.begin(), row.end()) : L"");
-    EXPECT_EQ(app.Saved(L"Slot2", L"Windows"), L"");
-    EXPECT_EQ(app.Saved(L"PressAgainGoesBack", L"Options"), L"0");
+  std::string ini =
+      IniWith({1, 2, 3, 4, 5, 6, 7, 8}) +
+      "[Options]\r\nFollowWindows=1\r\nStartMissing=1\r\nPressAgainGoesBack=yes\r\n[Windows]\r\n";
+  for (int n = 1; n <= 8; ++n) {  // slot N holds row N
+    ini += "Slot" + std::to_string(n) + "=" + rows[n - 1].line + "\r\n";
   }
+  Start(ini + "Slot9=" + line(BesideMe(L"target.exe")) + "|more\r\n");
+  const int before = started();
+  ASSERT_TRUE(app.ChooseMode(true));
+  for (int n = 1; n <= 8; ++n) {
+    ASSERT_TRUE(app.Tick(n));
+    PressSlot(n);
+  }
+  ASSERT_TRUE(app.Settled());  // a program is started, if at all, while its press is handled
+  EXPECT_EQ(started(), before) << "something was started";
+  EXPECT_TRUE(app.MessageBoxes().empty());
+  Close();
+  for (int n = 1; n <= 8; ++n) {
+    const auto& [row, kept] = rows[n - 1];
+    EXPECT_EQ(app.Saved(L"Slot" + std::to_wstring(n), L"Windows"),
+              kept ? std::wstring(row.begin(), row.end()) : L"")
+        << row.substr(0, 60);
+  }
+  EXPECT_EQ(app.Saved(L"Slot9", L"Windows"), L"");
+  EXPECT_EQ(app.Saved(L"PressAgainGoesBack", L"Options"), L"0");
 }
 
 }  // namespace
