@@ -11,19 +11,17 @@ namespace tarnelle::driver {
 namespace {
 
 // Presses |button| at |from|, moves by (dx, dy) in four steps and lets go; tells how far the window
-// went. As a hand does, each step waits until the window has followed. A drag on the title strip
-// starts with the first move, others at once, and answers messages once it has its start.
-std::optional<SIZE> Drag(const Program& app, POINT from, int dx, int dy, Button button,
-                         bool on_strip = false) {
+// went. As a hand does, each step waits until the window has followed. Every drag starts at the
+// press, and the program answers messages once it has its start.
+std::optional<SIZE> Drag(const Program& app, POINT from, int dx, int dy, Button button) {
   const RECT before = RectOf(app.window());
   bool moved = MoveTo(from);
   SendMouse({ButtonFlag(button, true)});
   for (int step = 1; step <= 4 && moved; ++step) {
-    const bool starts = step == 1 && on_strip;
     const LONG left = RectOf(app.window()).left;
-    moved = starts || WaitFor([&] { return app.Dragging() && app.Sync(); });
+    moved = WaitFor([&] { return app.Dragging() && app.Sync(); });
     moved = moved && MoveTo(Offset(from, dx * step / 4, dy * step / 4), button != Button::kLeft);
-    moved = moved && (starts || WaitFor([&] { return RectOf(app.window()).left != left; }));
+    moved = moved && WaitFor([&] { return RectOf(app.window()).left != left; });
   }
   SendMouse({ButtonFlag(button, false)});
   const RECT after = RectOf(app.window());
@@ -38,29 +36,29 @@ TEST_F(Tarnelle, DraggingMovesTheWindowWhichComesBackThereFromHidingWithItsHotke
   const RECT start = RectOf(app.window());
   const POINT strip{(RectOf(app.Title()).right + RectOf(app.Pictures()[1]).left) / 2, Centre(app.Strip()).y};
   ASSERT_EQ(::WindowFromPoint(strip), app.Strip());
-  // The background follows any button exactly; the strip and the title follow the left button,
-  // though the first step of such a drag is lost.
-  const struct {
-    POINT from;  // where the window was at the start
-    Button button;
-    bool on_strip;
-  } drags[] = {{app.Background(), Button::kLeft, false},
-               {app.Background(), Button::kRight, false},
-               {app.Background(), Button::kMiddle, false},
-               {strip, Button::kLeft, true},
-               {Centre(app.Title()), Button::kLeft, true}};
-  for (const auto& [from, button, on_strip] : drags) {
+  // The window follows the pointer exactly from the press: on the background with any button, on
+  // the strip and its title with the left one.
+  const std::pair<POINT, Button> drags[] = {{app.Background(), Button::kLeft},
+                                            {app.Background(), Button::kRight},
+                                            {app.Background(), Button::kMiddle},
+                                            {strip, Button::kLeft},
+                                            {Centre(app.Title()), Button::kLeft}};
+  for (const auto& [from, button] : drags) {  // each from where it was at the start
     const RECT now = RectOf(app.window());
     const std::optional<SIZE> moved =
-        Drag(app, Offset(from, now.left - start.left, now.top - start.top), 40, 32, button, on_strip);
-    ASSERT_TRUE(moved.has_value()) << "from " << from.x << "," << from.y;
-    EXPECT_TRUE(on_strip ? moved->cx > 0 && moved->cx <= 40 && moved->cy > 0 && moved->cy <= 32
-                         : moved->cx == 40 && moved->cy == 32)
+        Drag(app, Offset(from, now.left - start.left, now.top - start.top), -30, 20, button);
+    ASSERT_TRUE(moved.has_value()) << "no drag from " << from.x << "," << from.y;
+    EXPECT_TRUE(moved->cx == -30 && moved->cy == 20)
         << moved->cx << "," << moved->cy << " from " << from.x << "," << from.y;
   }
   const RECT placed = RectOf(app.window());
-  ASSERT_TRUE(MoveTo(Offset(app.Background(), 30, 10)));  // the drag is over
-  EXPECT_TRUE(app.Sync() && RectOf(app.window()).left == placed.left);
+  for (const POINT over :
+       {app.Background(), Offset(strip, placed.left - start.left, placed.top - start.top),
+        Centre(app.Title())}) {  // the drag is over: moves with no button held move nothing
+    ASSERT_TRUE(MoveTo(Offset(over, 30, 1), true));
+    EXPECT_TRUE(app.Sync() && !app.Dragging() && RectOf(app.window()).left == placed.left &&
+                RectOf(app.window()).top == placed.top);
+  }
   Hide();
   ASSERT_TRUE(WaitForTrayIcons(1));
   const unique_hwnd editor = TestWindow(L"Editor", {20, 20});
