@@ -203,7 +203,12 @@ TEST_P(Unsaveable, SettingsGiveOneErrorNamingTheFileAndKeepWhatWasSaved) {
     read_only.emplace(app.IniPath());
     ASSERT_TRUE(WaitFor([&] { return read_only->Refuses(); })) << "nothing makes a file read-only here";
   }
-  ASSERT_TRUE(Click(app.Pictures()[2]));
+  ASSERT_TRUE(Click(app.Pictures()[2]) && WaitFor([&] { return !app.MessageBoxes().empty(); }));
+  ASSERT_TRUE(ChooseFromMenu({}));  // a second Exit, from the icon's menu, is ignored
+  const RECT menu = RectOf(app.Menus().front());
+  ASSERT_TRUE(ClickAt(POINT{(menu.left + menu.right) / 2, menu.bottom - 8}));
+  ASSERT_TRUE(WaitFor([&] { return app.Menus().empty(); }) && app.Settled());
+  EXPECT_EQ(app.MessageBoxes().size(), 1u);
   const std::optional<std::wstring> message = Answer(app.pid());
   ASSERT_TRUE(message.has_value() && message->starts_with(L"error: ")) << message.value_or(L"no message");
   std::wstring text = *message, path = app.IniPath();
