@@ -387,7 +387,8 @@ inline bool HasTaskbarButton(HWND window) {
   return false;
 }
 
-// Waits for a message box of |pid|, answers it with a click and tells what it said: "caption: text".
+// Waits for a message box of |pid|, answers it with a click and tells what it said: "caption: text";
+// nothing when none came or a click could not close it.
 inline std::optional<std::wstring> Answer(DWORD pid, int ms = kMessageMs) {
   if (!WaitFor([&] { return !WindowsOf(pid, L"#32770").empty(); }, ms)) {
     return std::nullopt;
@@ -399,8 +400,9 @@ inline std::optional<std::wstring> Answer(DWORD pid, int ms = kMessageMs) {
   }
   const HWND button = ::FindWindowExW(box, nullptr, L"Button", nullptr);
   // A click that lands while the box is still coming up is repeated.
-  WaitFor([&] { return Click(button) && WaitFor([&] { return !::IsWindow(box); }, 500); });
-  return message;
+  return WaitFor([&] { return Click(button) && WaitFor([&] { return !::IsWindow(box); }, 500); })
+             ? std::optional(message)
+             : std::nullopt;
 }
 
 // A private copy of tarnelle.exe (the one in the build folder above this program's) in a scratch
