@@ -695,7 +695,8 @@ class Target {
            });
   }
   [[nodiscard]] HWND window() const { return window_; }
-  void Hang() const { ::PostMessageW(window_, WM_APP, 0, 0); }  // until the process is ended
+  // Stops answering for |ms|, or until the process is ended.
+  void Hang(DWORD ms = 0) const { ::PostMessageW(window_, WM_APP, ms, 0); }
   // Shows a modal message box owned by the window, which holds it disabled; returns the box.
   [[nodiscard]] HWND ShowModal() const {
     HWND box = nullptr;

@@ -65,7 +65,8 @@ TEST_F(Tarnelle, DraggingMovesTheWindowWhichComesBackThereFromHidingWithItsHotke
   Hide();
   ASSERT_TRUE(WaitForTrayIcons(1));
   const unique_hwnd editor = TestWindow(L"Editor", {20, 20});
-  Remember(5, editor.get());                 // its hotkeys go on working
+  Remember(5, editor.get());  // its hotkeys go on working
+  EXPECT_FALSE(app.Visible()) << "a hotkey showed the hidden window";
   for (int twice = 0; twice < 2; ++twice) {  // the second changes nothing
     ASSERT_TRUE(ClickTrayIcon(Button::kLeft));
     EXPECT_TRUE(WaitFor([&] { return app.Visible(); }));

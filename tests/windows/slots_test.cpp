@@ -165,13 +165,21 @@ TEST_F(Tarnelle, NextHotkeyIsServedAtOnceWhileAHungWindowsPressIsPending) {
   ASSERT_TRUE(app.ChooseMode(true));
   ::ShowWindow(hung.window(), SW_MINIMIZE);
   ASSERT_TRUE(WaitFor([&] { return ::IsIconic(hung.window()) != FALSE; }));
-  hung.Hang();
+  hung.Hang(4000);
   PressSlot(1);
   const auto pressed = std::chrono::steady_clock::now();
   PressSlot(2);
   ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == healthy.get(); }));
   // A switch takes milliseconds even on a busy machine; a person notices a second.
   EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
+  // Answering again, the window is not left dead in its slot.
+  ASSERT_TRUE(WaitFor([&] {
+    return ::SendMessageTimeoutW(hung.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr) != 0;
+  }));
+  ASSERT_TRUE(ToFront(healthy.get()));
+  PressSlot(1);
+  EXPECT_TRUE(
+      WaitFor([&] { return ::GetForegroundWindow() == hung.window() && !::IsIconic(hung.window()); }));
 }
 
 }  // namespace
