@@ -174,7 +174,24 @@ TEST_F(Tarnelle, WindowIsTheDesignCentredFramelessOffTheTaskbarAndTabbedInOrder)
     EXPECT_EQ(colour(POINT{RectOf(app.Box(n)).right - 6, Centre(app.Box(n)).y}),
               n % 2 == 1 ? RGB(255, 255, 128) : RGB(128, 255, 128));
   }
-  EXPECT_EQ(colour(Offset(POINT{RectOf(app.Title()).right, r.top}, 10, 3)), RGB(0, 153, 102));  // the strip
+  const COLORREF strip = RGB(0, 153, 102);
+  EXPECT_EQ(colour(Offset(POINT{RectOf(app.Title()).right, r.top}, 10, 3)), strip);
+  // Its pictures: the logo and the hide sign let the strip through their corners, the hide sign's
+  // bar is white, the close sign a white cross on red.
+  const std::vector<HWND> pictures = app.Pictures();
+  const auto in = [&](std::size_t picture, int dx, int dy) {
+    return colour(Offset(POINT{RectOf(pictures.at(picture)).left, RectOf(pictures.at(picture)).top}, dx, dy));
+  };
+  const COLORREF close_corner = in(2, 1, 1);
+  EXPECT_TRUE(in(0, 0, 0) == strip && in(1, 1, 1) == strip && in(1, 19, 11) == RGB(255, 255, 255));
+  EXPECT_TRUE(GetRValue(close_corner) > 180 && GetGValue(close_corner) < 80 && GetBValue(close_corner) < 80);
+  EXPECT_GT(GetGValue(in(2, 24, 9)), 200) << "no white cross";
+  // Nothing it shows at start needs a picture codec or the COM automation one pulls in.
+  const std::vector<std::wstring> modules = ModulesOf(app.pid());
+  EXPECT_NE(std::find(modules.begin(), modules.end(), L"comctl32.dll"), modules.end()) << "no module list";
+  for (const wchar_t* unwanted : {L"windowscodecs.dll", L"oleaut32.dll"}) {
+    EXPECT_EQ(std::find(modules.begin(), modules.end(), unwanted), modules.end()) << unwanted;
+  }
   // Design tab indexes: the checkboxes, the chosen option, the slots' texts, the boxes.
   const int check_index[] = {0, 1, 2, 3, 4, 20, 24, 21, 22, 23};
   std::vector<std::pair<int, HWND>> order{{8, app.Mode(false)}};
