@@ -58,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!form.Create()) {
     return Fail(L"Tarnelle could not start: its window could not be made.");
   }
-  form.ShowCentered();
+  form.Show();
 
   MSG msg;
   BOOL got;

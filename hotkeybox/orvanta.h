@@ -135,7 +135,7 @@ class Orvanta final : public win32::Window {
   std::int32_t border_style_ = 1;
   std::int32_t appearance_ = 1;
   std::wstring tooltip_text_;
-  win32::unique_hfont font_handle_;
+  win32::shared_hfont font_handle_;  // shared with every box and control of the same font
   win32::unique_hbrush back_brush_;
   HWND text_box_ = nullptr;  // txtHotKey, a child of the box window: goes with it
 

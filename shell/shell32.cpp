@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "win32/com.h"
+#include "win32/module.h"
 #include "win32/unique.h"
 
 namespace tarnelle::shell {
@@ -16,13 +17,7 @@ HMODULE Shell32() noexcept {
 
 template <typename Function>
 Function Bind(const char* name) noexcept {
-  const HMODULE module = Shell32();
-  if (module == nullptr) {
-    return nullptr;
-  }
-  // Through a function pointer of no arguments, the one cast between function types that is
-  // not suspicious.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+  return win32::BindFunction<Function>(Shell32(), name);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include "win32/bitmap_file.h"
+#include "win32/shared_cache.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -79,6 +81,23 @@ TEST(BitmapFile, OnlyUncompressed32BitFilesWholeToTheirLastRowAreRead) {
           << read->width << "x" << read->height << " at " << read->offset;
     }
   }
+}
+
+// The window's controls and its ten hotkey boxes ask for one font: a single object serves all
+// who hold it; once all have let go, the next to ask gets a new one; a failure is not kept.
+TEST(SharedCache, GivesOneObjectPerKeyWhileAnyoneHoldsIt) {
+  SharedCache<int, int> cache;
+  int made = 0;
+  const auto make = [&] { return std::make_shared<int>(++made); };
+  std::shared_ptr<int> first = cache.Get(9, make);
+  std::shared_ptr<int> second = cache.Get(9, make);
+  EXPECT_TRUE(first == second && *cache.Get(12, make) == 2);
+  first.reset();
+  EXPECT_EQ(cache.Get(9, make), second);
+  second.reset();
+  EXPECT_EQ(*cache.Get(9, make), 3);
+  EXPECT_EQ(cache.Get(5, [] { return std::shared_ptr<int>(); }), nullptr);
+  EXPECT_EQ(*cache.Get(5, make), 4);
 }
 
 }  // namespace

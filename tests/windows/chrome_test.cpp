@@ -151,7 +151,11 @@ TEST_F(Tarnelle, HoveringTheLinkUnderlinesItUntilThePointerCrossesTheBackground)
   const std::size_t plain = Ink(app.Link());
   ASSERT_TRUE(MoveTo(Offset(Centre(app.Link()), -40, 0)) && MoveTo(Centre(app.Link())));
   EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) > plain + 100; }));  // a line under the text
-  ASSERT_TRUE(MoveTo(Centre(app.Check(9))));                            // straight onto a checkbox
+  EXPECT_TRUE(WaitFor([&] {  // and, resting there, its tip about the other product
+    const std::vector<HWND> tips = WindowsOf(app.pid(), L"tooltips_class32");
+    return !tips.empty() && TextOf(tips.front()).find(L"Mossgate") != std::wstring::npos;
+  }));
+  ASSERT_TRUE(MoveTo(Centre(app.Check(9))));  // straight onto a checkbox
   EXPECT_TRUE(app.Sync() && Ink(app.Link()) > plain + 100);
   ASSERT_TRUE(MoveTo(app.Background()));
   EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) == plain; }));
@@ -204,6 +208,34 @@ TEST_F(Tarnelle, WindowIsTheDesignCentredFramelessOffTheTaskbarAndTabbedInOrder)
   for (const auto& [index, control] : order) {
     Press({}, {VK_TAB, 0x0F});
     EXPECT_TRUE(WaitFor([&, c = control] { return app.Focus() == c; })) << "tab index " << index;
+  }
+}
+
+// Where each control stands and how large it is, in twips from the window's top left corner, as
+// the design gives them; at another density each may round a pixel the other way.
+TEST_F(Tarnelle, EveryControlStandsWhereTheDesignPutsIt) {
+  Start();
+  const RECT window = RectOf(app.window());
+  const std::vector<HWND> pictures = app.Pictures();
+  std::vector<std::pair<HWND, RECT>> designed = {
+      {app.Mode(false), {240, 480, 1695, 255}}, {app.Mode(true), {2280, 480, 1935, 255}},
+      {app.Link(), {240, 3480, 3615, 255}},     {app.Title(), {480, 0, 3495, 375}},
+      {pictures[0], {120, 0, 330, 330}},        {pictures[1], {5880, 0, 585, 255}},
+      {pictures[2], {6480, 0, 720, 285}}};
+  const int check_width[] = {1605, 1605, 1575, 1695, 1575, 1575, 1575, 1575, 1575, 1695};
+  for (int n = 1; n <= 10; ++n) {
+    const int top = 960 + 480 * ((n - 1) / 2);
+    designed.push_back({app.Box(n), {n % 2 == 1 ? 240 : 3600, top, n % 2 == 1 ? 1335 : 1455, 375}});
+    designed.push_back({app.Check(n), {n % 2 == 1 ? 1680 : 5160, top, check_width[n - 1], 255}});
+  }
+  const int dpi = static_cast<int>(::GetDpiForSystem());
+  for (const auto& [control, twips] : designed) {
+    const RECT r = RectOf(control);
+    const int got[] = {r.left - window.left, r.top - window.top, r.right - r.left, r.bottom - r.top};
+    const int want[] = {twips.left, twips.top, twips.right, twips.bottom};
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_LE(std::abs(got[i] - ::MulDiv(want[i], dpi, 1440)), 1) << TextOf(control) << " measure " << i;
+    }
   }
 }
 
