@@ -459,7 +459,9 @@ void Orvanta::RunTimeSetUp() {
 
 void Orvanta::LoadSavedHotKey() {
   const SavedHotKey saved = ReadSavedHotKey(storage_, site_.ExtenderName());
-  SetText(saved.text);
+  if (saved.text != Text()) {  // a box with nothing saved already shows what it would be given
+    SetText(saved.text);
+  }
   capture_.Load(saved.record);
 }
 
