@@ -107,8 +107,9 @@ void MenuWindow::Popup(HWND owner) {
   if (!Create()) {
     return;
   }
-  // Without the foreground the menu would not close when the user clicks elsewhere.
-  std::ignore = ::SetForegroundWindow(owner);  // refused under a foreground lock; the menu opens anyway
+  // Without the foreground the menu would not close when the user clicks elsewhere. A message open
+  // over the owner takes it, or the owner, disabled under it, would cover it (Wine).
+  std::ignore = ::SetForegroundWindow(::GetLastActivePopup(owner));  // refused under a foreground lock
   if (on_open) {
     Refresh(on_open());
   }

@@ -238,6 +238,7 @@ void Activation::Stop() {
   }
   step_ = Step::kIdle;
   target_ = nullptr;
+  current_->store(0);  // a worker still out must not act for a switch that is over
 }
 
 }  // namespace tarnelle::switcher

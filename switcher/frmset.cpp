@@ -138,7 +138,8 @@ class frmSet::LinkHook final : public win32::ControlHook {
         click_.OnButtonDown(control());
         return 0;
       case WM_LBUTTONDBLCLK:
-        return 0;  // the second press of a double-click: the first click opened the page
+        click_.OnDoubleClick(control());
+        return 0;
       case WM_CAPTURECHANGED:
         click_.OnCaptureChanged();
         break;

@@ -1,7 +1,7 @@
 #pragma once
 // A click as the platform's own buttons count one: a left press on a window, then its release
 // over the same window. Sliding off before the release cancels it, and the second press of a
-// double-click (WM_LBUTTONDBLCLK, never fed here) makes no second click.
+// double-click makes no second click, though after a cancelled press it is a press of its own.
 
 #include <windows.h>
 #include <windowsx.h>
@@ -14,7 +14,16 @@ class ClickTracker {
   // WM_LBUTTONDOWN: the window takes the mouse so that it hears the release wherever it comes.
   void OnButtonDown(HWND window) noexcept {
     pressed_ = true;
+    clicked_ = false;
     ::SetCapture(window);
+  }
+
+  // WM_LBUTTONDBLCLK: a press again soon at the same place, which starts a click only if the
+  // first press made none.
+  void OnDoubleClick(HWND window) noexcept {
+    if (!clicked_) {
+      OnButtonDown(window);
+    }
   }
 
   // WM_LBUTTONUP: true when this release completes a click.
@@ -26,7 +35,8 @@ class ClickTracker {
     }
     RECT client{};
     const POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    return was_pressed && ::GetClientRect(window, &client) && ::PtInRect(&client, at);
+    clicked_ = was_pressed && ::GetClientRect(window, &client) && ::PtInRect(&client, at);
+    return clicked_;
   }
 
   // WM_CAPTURECHANGED: someone else took the mouse, so no release will count.
@@ -34,6 +44,7 @@ class ClickTracker {
 
  private:
   bool pressed_ = false;
+  bool clicked_ = false;  // the last release completed a click
 };
 
 }  // namespace tarnelle::win32

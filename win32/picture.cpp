@@ -114,8 +114,8 @@ unique_hcursor LoadCursorFromIcon(HINSTANCE module, int id, POINT hot_spot) {
 }
 
 bool Image::Create(HWND parent, const RECT& bounds, int id) {
-  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, which is no
-  // new press, so a double-click is one click.
+  // CS_DBLCLKS: the second press of a double-click arrives as WM_LBUTTONDBLCLK, which after a
+  // click is no new press, so a double-click is one click.
   static const WindowClass cls({.name = L"TarnelleImage", .style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS});
   return CreateFrom(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
                     bounds.right - bounds.left, bounds.bottom - bounds.top, parent, ControlId(id)) != nullptr;
@@ -187,6 +187,7 @@ LRESULT Image::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       click_.OnButtonDown(hwnd());
       return 0;
     case WM_LBUTTONDBLCLK:
+      click_.OnDoubleClick(hwnd());
       return 0;
     case WM_CAPTURECHANGED:
       click_.OnCaptureChanged();

@@ -405,7 +405,8 @@ inline bool HasTaskbarButton(HWND window) {
   return false;
 }
 
-// Waits for a message box of |pid|, answers it with a click and tells what it said: "caption: text".
+// Waits for a message box of |pid|, answers it with a click and tells what it said: "caption: text";
+// nothing when none came or a click could not close it.
 inline std::optional<std::wstring> Answer(DWORD pid, int ms = kMessageMs) {
   if (!WaitFor([&] { return !WindowsOf(pid, L"#32770").empty(); }, ms)) {
     return std::nullopt;
@@ -417,8 +418,9 @@ inline std::optional<std::wstring> Answer(DWORD pid, int ms = kMessageMs) {
   }
   const HWND button = ::FindWindowExW(box, nullptr, L"Button", nullptr);
   // A click that lands while the box is still coming up is repeated.
-  WaitFor([&] { return Click(button) && WaitFor([&] { return !::IsWindow(box); }, 500); });
-  return message;
+  return WaitFor([&] { return Click(button) && WaitFor([&] { return !::IsWindow(box); }, 500); })
+             ? std::optional(message)
+             : std::nullopt;
 }
 
 // A private copy of tarnelle.exe (the one in the build folder above this program's) in a scratch
@@ -658,6 +660,18 @@ class Target {
   }
   [[nodiscard]] HWND window() const { return window_; }
   void Hang() const { ::PostMessageW(window_, WM_APP, 0, 0); }  // until the process is ended
+  // Shows a modal message box owned by the window, which holds it disabled; returns the box.
+  [[nodiscard]] HWND ShowModal() const {
+    HWND box = nullptr;
+    ::PostMessageW(window_, WM_APP + 1, 0, 0);
+    WaitFor([&] {
+      const auto boxes = WindowsOf(process_.pid(), L"#32770");
+      box = boxes.empty() ? nullptr : boxes.front();
+      return box != nullptr && !::IsWindowEnabled(window_);
+    });
+    return box;
+  }
+  [[nodiscard]] DWORD pid() const { return process_.pid(); }
 
  private:
   Process process_;

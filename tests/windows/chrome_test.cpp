@@ -5,25 +5,26 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <numeric>
+#include <tuple>
 
 namespace tarnelle::driver {
 namespace {
 
 // Presses |button| at |from|, moves by (dx, dy) in four steps and lets go; tells how far the window
-// went. As a hand does, each step waits until the window has followed. A drag on the title strip
-// starts with the first move, others at once, and answers messages once it has its start.
-std::optional<SIZE> Drag(const Program& app, POINT from, int dx, int dy, Button button,
-                         bool on_strip = false) {
+// went. As a hand does, each step waits until the window has followed. Every drag starts at the
+// press, and the program answers messages once it has its start.
+std::optional<SIZE> Drag(const Program& app, POINT from, int dx, int dy, Button button) {
   const RECT before = RectOf(app.window());
   bool moved = MoveTo(from);
   SendMouse({ButtonFlag(button, true)});
   for (int step = 1; step <= 4 && moved; ++step) {
-    const bool starts = step == 1 && on_strip;
     const LONG left = RectOf(app.window()).left;
-    moved = starts || WaitFor([&] { return app.Dragging() && app.Sync(); });
+    moved = WaitFor([&] { return app.Dragging() && app.Sync(); });
     moved = moved && MoveTo(Offset(from, dx * step / 4, dy * step / 4), button != Button::kLeft);
-    moved = moved && (starts || WaitFor([&] { return RectOf(app.window()).left != left; }));
+    moved = moved && WaitFor([&] { return RectOf(app.window()).left != left; });
   }
   SendMouse({ButtonFlag(button, false)});
   const RECT after = RectOf(app.window());
@@ -38,29 +39,29 @@ TEST_F(Tarnelle, DraggingMovesTheWindowWhichComesBackThereFromHidingWithItsHotke
   const RECT start = RectOf(app.window());
   const POINT strip{(RectOf(app.Title()).right + RectOf(app.Pictures()[1]).left) / 2, Centre(app.Strip()).y};
   ASSERT_EQ(::WindowFromPoint(strip), app.Strip());
-  // The background follows any button exactly; the strip and the title follow the left button,
-  // though the first step of such a drag is lost.
-  const struct {
-    POINT from;  // where the window was at the start
-    Button button;
-    bool on_strip;
-  } drags[] = {{app.Background(), Button::kLeft, false},
-               {app.Background(), Button::kRight, false},
-               {app.Background(), Button::kMiddle, false},
-               {strip, Button::kLeft, true},
-               {Centre(app.Title()), Button::kLeft, true}};
-  for (const auto& [from, button, on_strip] : drags) {
+  // The window follows the pointer exactly from the press: on the background with any button, on
+  // the strip and its title with the left one.
+  const std::pair<POINT, Button> drags[] = {{app.Background(), Button::kLeft},
+                                            {app.Background(), Button::kRight},
+                                            {app.Background(), Button::kMiddle},
+                                            {strip, Button::kLeft},
+                                            {Centre(app.Title()), Button::kLeft}};
+  for (const auto& [from, button] : drags) {  // each from where it was at the start
     const RECT now = RectOf(app.window());
     const std::optional<SIZE> moved =
-        Drag(app, Offset(from, now.left - start.left, now.top - start.top), 40, 32, button, on_strip);
-    ASSERT_TRUE(moved.has_value()) << "from " << from.x << "," << from.y;
-    EXPECT_TRUE(on_strip ? moved->cx > 0 && moved->cx <= 40 && moved->cy > 0 && moved->cy <= 32
-                         : moved->cx == 40 && moved->cy == 32)
+        Drag(app, Offset(from, now.left - start.left, now.top - start.top), -30, 20, button);
+    ASSERT_TRUE(moved.has_value()) << "no drag from " << from.x << "," << from.y;
+    EXPECT_TRUE(moved->cx == -30 && moved->cy == 20)
         << moved->cx << "," << moved->cy << " from " << from.x << "," << from.y;
   }
   const RECT placed = RectOf(app.window());
-  ASSERT_TRUE(MoveTo(Offset(app.Background(), 30, 10)));  // the drag is over
-  EXPECT_TRUE(app.Sync() && RectOf(app.window()).left == placed.left);
+  for (const POINT over :
+       {app.Background(), Offset(strip, placed.left - start.left, placed.top - start.top),
+        Centre(app.Title())}) {  // the drag is over: moves with no button held move nothing
+    ASSERT_TRUE(MoveTo(Offset(over, 30, 1), true));
+    EXPECT_TRUE(app.Sync() && !app.Dragging() && RectOf(app.window()).left == placed.left &&
+                RectOf(app.window()).top == placed.top);
+  }
   Hide();
   ASSERT_TRUE(WaitForTrayIcons(1));
   const unique_hwnd editor = TestWindow(L"Editor", {20, 20});
@@ -95,18 +96,31 @@ TEST_F(Tarnelle, TheIconsMenuOpensAtThePointerClosesChoosingNothingAndEachLinkOp
   EXPECT_TRUE(WaitFor([&] { return app.Visible(); })) << "Show did not show the window";
   EXPECT_TRUE(browser.Urls().empty());
   const Key right{VK_RIGHT, 0x4D, true};
-  ASSERT_TRUE(Click(app.Link()) && browser.WaitForUrls(1));
-  ASSERT_TRUE(Click(app.Pictures()[0]) && browser.WaitForUrls(2));
+  const auto press_off_label = [&] {  // let go off the label: no click
+    const bool on = MoveTo(Centre(app.Link()));
+    SendMouse({ButtonFlag(Button::kLeft, true)});
+    const bool off = MoveTo(app.Background());
+    SendMouse({ButtonFlag(Button::kLeft, false)});
+    return on && off;
+  };
+  ASSERT_TRUE(press_off_label() && MoveTo(Centre(app.Pictures()[0])));
+  SendMouse({ButtonFlag(Button::kLeft, true), ButtonFlag(Button::kLeft, false),  // a double-click: one click
+             ButtonFlag(Button::kLeft, true), ButtonFlag(Button::kLeft, false)});
+  ASSERT_TRUE(browser.WaitForUrls(1));
+  // Clicked again at once where a press was let go off it, the label counts that second press.
+  ASSERT_TRUE(press_off_label() && Click(app.Link()) && browser.WaitForUrls(2));
   ASSERT_TRUE(ChooseFromMenu({kDown, kDown, right, kEnter}) && browser.WaitForUrls(3));
-  ASSERT_TRUE(ChooseFromMenu({kDown, kDown, right, kDown, kEnter}) && browser.WaitForUrls(4) && app.Sync());
-  const std::vector<std::string> urls = browser.Urls();
-  ASSERT_EQ(urls.size(), 4u);
+  ASSERT_TRUE(ChooseFromMenu({kDown, kDown, right, kDown, kEnter}) && app.Sync());
+  std::vector<std::string> urls;  // the version page, asked for last, is there after all the others
+  ASSERT_TRUE(
+      WaitFor([&] { return (urls = browser.Urls()).size() >= 4 && urls.back().ends_with("?verson=1.0"); }));
+  ASSERT_EQ(urls.size(), 4u) << ::testing::PrintToString(urls);
   const auto site = [](const std::string& url) { return url.substr(0, url.find('/', 7) + 1); };
-  // The label: the other product's site; the logo: the maker's; About: the maker's pages on this
+  // The logo: the maker's site; the label: the other product's; About: the maker's pages on this
   // product, the version page asked for version 1.0.
   EXPECT_TRUE(urls[0].starts_with("http://") && urls[0] == site(urls[0]) && urls[1] == site(urls[1]));
   EXPECT_NE(urls[0], urls[1]);
-  EXPECT_TRUE(site(urls[2]) == urls[1] && site(urls[3]) == urls[1] && urls[3].ends_with("?verson=1.0"));
+  EXPECT_TRUE(site(urls[2]) == urls[0] && site(urls[3]) == urls[0] && urls[3].ends_with("?verson=1.0"));
 }
 
 TEST_F(Tarnelle, ARestartedShellGetsTheIconBackExactlyOnce) {
@@ -135,20 +149,40 @@ TEST_F(Tarnelle, ARestartedShellGetsTheIconBackExactlyOnce) {
   EXPECT_EQ(TrayIcons().size(), 1u);
 }
 
-// The pixels of the label clearly off its paper (its top right corner): an underline adds a
-// row of them as long as the text.
-std::size_t Ink(HWND label) {
-  const std::vector<COLORREF> pixels = Pixels(RectOf(label));
-  const COLORREF paper = pixels.at(static_cast<std::size_t>(RectOf(label).right - RectOf(label).left - 1));
-  return static_cast<std::size_t>(std::count_if(pixels.begin(), pixels.end(), [&](COLORREF p) {
-    return std::abs(GetRValue(p) - GetRValue(paper)) + std::abs(GetBValue(p) - GetBValue(paper)) > 120;
-  }));
+// Per row of |r| on screen, the pixels clearly off its paper (its top right corner).
+std::vector<int> InkRows(const RECT& r) {
+  const std::vector<COLORREF> pixels = Pixels(r);
+  const auto width = static_cast<std::size_t>(r.right - r.left);
+  std::vector<int> rows(pixels.size() / width);
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const COLORREF p = pixels[i], paper = pixels.at(width - 1);
+    rows[i / width] +=
+        std::abs(GetRValue(p) - GetRValue(paper)) + std::abs(GetBValue(p) - GetBValue(paper)) > 120;
+  }
+  return rows;
+}
+
+// The ink of the label: an underline adds a row of it as long as the text.
+int Ink(HWND label) {
+  const std::vector<int> rows = InkRows(RectOf(label));
+  return std::accumulate(rows.begin(), rows.end(), 0);
+}
+
+// From the first row with ink to the last in the right half of |control| less |border|, where
+// only its text is.
+int InkHeight(HWND control, int border = 0) {
+  const RECT r = RectOf(control);
+  const std::vector<int> rows =
+      InkRows(RECT{(r.left + r.right) / 2, r.top + border, r.right - border, r.bottom - border});
+  const auto inked = [](int n) { return n > 0; };
+  return static_cast<int>(std::find_if(rows.rbegin(), rows.rend(), inked).base() -
+                          std::find_if(rows.begin(), rows.end(), inked));
 }
 
 TEST_F(Tarnelle, HoveringTheLinkUnderlinesItUntilThePointerCrossesTheBackground) {
   Start();
   ASSERT_TRUE(MoveTo(app.Background()) && app.Sync());
-  const std::size_t plain = Ink(app.Link());
+  const int plain = Ink(app.Link());
   ASSERT_TRUE(MoveTo(Offset(Centre(app.Link()), -40, 0)) && MoveTo(Centre(app.Link())));
   EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) > plain + 100; }));  // a line under the text
   EXPECT_TRUE(WaitFor([&] {  // and, resting there, its tip about the other product
@@ -161,7 +195,53 @@ TEST_F(Tarnelle, HoveringTheLinkUnderlinesItUntilThePointerCrossesTheBackground)
   EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) == plain; }));
 }
 
-TEST_F(Tarnelle, WindowIsTheDesignCentredFramelessOffTheTaskbarAndTabbedInOrder) {
+// The designed place of every control in twips (left, top, width, height) within the window, or
+// within the strip at its top left, in pixels at |dpi| rounded to the nearest, as the window is.
+void ExpectDesign(const Program& app, int dpi) {
+  const std::vector<HWND> pictures = app.Pictures();
+  std::vector<std::tuple<std::string, HWND, std::array<int, 4>>> design{
+      {"window", app.window(), {0, 0, 7245, 4545}},
+      {"strip", app.Strip(), {0, 0, 12735, 375}},
+      {"logo", pictures[0], {120, 0, 330, 330}},
+      {"title", app.Title(), {480, 0, 3495, 375}},
+      {"hide", pictures[1], {5880, 0, 585, 255}},
+      {"close", pictures[2], {6480, 0, 720, 285}},
+      {"Get Form", app.Mode(false), {240, 480, 1695, 255}},
+      {"Change", app.Mode(true), {2280, 480, 1935, 255}},
+      {"link", app.Link(), {240, 3480, 3615, 255}}};
+  const int check_width[] = {1605, 1605, 1575, 1695, 1575, 1575, 1575, 1575, 1575, 1695};
+  for (int n = 1; n <= 10; ++n) {  // odd slots on the left, even ones on the right, two a row
+    const int top = 960 + 480 * ((n - 1) / 2);
+    design.push_back(
+        {"box " + std::to_string(n), app.Box(n), {n % 2 ? 240 : 3600, top, n % 2 ? 1335 : 1455, 375}});
+    design.push_back(
+        {"check " + std::to_string(n), app.Check(n), {n % 2 ? 1680 : 5160, top, check_width[n - 1], 255}});
+  }
+  const RECT window = RectOf(app.window());  // no frame: its client area starts at its corner
+  for (const auto& [name, control, twips] : design) {
+    const RECT r = RectOf(control);
+    const std::array<int, 4> pixels{r.left - window.left, r.top - window.top, r.right - r.left,
+                                    r.bottom - r.top};
+    std::array<int, 4> designed{};
+    std::transform(twips.begin(), twips.end(), designed.begin(),
+                   [&](int t) { return ::MulDiv(t, dpi, 1440); });
+    EXPECT_EQ(pixels, designed) << name << " at " << dpi << " dpi";
+  }
+}
+
+// Tells the window that its screen now has |dpi| and suggests a place at |at|, as the platform does
+// when it is moved onto such a screen (Wine never does): the rectangle goes in the program's memory.
+bool MoveToScreenOf(Program& app, int dpi, POINT at) {
+  const RECT suggested{at.x, at.y, at.x + ::MulDiv(7245, dpi, 1440), at.y + ::MulDiv(4545, dpi, 1440)};
+  const HANDLE process = app.process().handle();
+  void* remote = ::VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  DWORD_PTR ignored = 0;
+  return remote != nullptr && ::WriteProcessMemory(process, remote, &suggested, sizeof(RECT), nullptr) &&
+         ::SendMessageTimeoutW(app.window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                               reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, kPatienceMs, &ignored) != 0;
+}
+
+TEST_F(Tarnelle, WindowIsTheDesignAtEachDpiCentredFramelessOffTheTaskbarAndTabbedInOrder) {
   Start();
   const unique_hwnd ordinary = TestWindow(L"Ordinary", {20, 20});
   ASSERT_TRUE(WaitFor([&] { return HasTaskbarButton(ordinary.get()); }))
@@ -169,8 +249,8 @@ TEST_F(Tarnelle, WindowIsTheDesignCentredFramelessOffTheTaskbarAndTabbedInOrder)
   EXPECT_FALSE(HasTaskbarButton(app.window()));
   EXPECT_EQ(TextOf(app.window()), L"\x8bbe\x7f6e");
   const int dpi = static_cast<int>(::GetDpiForSystem());
-  const RECT r = RectOf(app.window());  // the designed client area in twips, with no frame
-  EXPECT_TRUE(r.right - r.left == ::MulDiv(7245, dpi, 1440) && r.bottom - r.top == ::MulDiv(4545, dpi, 1440));
+  ExpectDesign(app, dpi);
+  const RECT r = RectOf(app.window());
   EXPECT_LE(std::abs(r.left + r.right - ::GetSystemMetrics(SM_CXSCREEN)), 1);
   EXPECT_LE(std::abs(r.top + r.bottom - ::GetSystemMetrics(SM_CYSCREEN)), 1);
   const auto colour = [](POINT p) { return Pixels(RECT{p.x, p.y, p.x + 1, p.y + 1}).at(0); };
@@ -209,6 +289,21 @@ TEST_F(Tarnelle, WindowIsTheDesignCentredFramelessOffTheTaskbarAndTabbedInOrder)
     Press({}, {VK_TAB, 0x0F});
     EXPECT_TRUE(WaitFor([&, c = control] { return app.Focus() == c; })) << "tab index " << index;
   }
+  // Moved onto a screen of 144 dpi, the window is laid out as designed there, at the place the
+  // platform suggests, the text of a caption and of a box as much taller; moved back, as it was.
+  const auto text = [&] { return std::pair(InkHeight(app.Check(2)), InkHeight(app.Box(2), 2)); };
+  const auto [caption, hotkey] = text();
+  ASSERT_TRUE(MoveToScreenOf(app, 144, {200, 100}));
+  EXPECT_TRUE(RectOf(app.window()).left == 200 && RectOf(app.window()).top == 100);
+  ExpectDesign(app, 144);
+  EXPECT_TRUE(WaitFor([&] {
+    return text().first >= caption * 144 / dpi - 1 && text().second >= hotkey * 144 / dpi - 1;
+  })) << text().first
+      << " and " << text().second << " rows of ink, before " << caption << " and " << hotkey;
+  ASSERT_TRUE(MoveToScreenOf(app, dpi, {r.left, r.top}));
+  EXPECT_TRUE(RectOf(app.window()).left == r.left && RectOf(app.window()).top == r.top);
+  ExpectDesign(app, dpi);
+  EXPECT_TRUE(WaitFor([&] { return text() == std::pair(caption, hotkey); }));
 }
 
 // Where each control stands and how large it is, in twips from the window's top left corner, as

@@ -44,10 +44,20 @@ TEST_P(Exit, SavesAllTenBoxesFreesTheHotkeysRemovesTheIconAndTheNextStartShowsTh
     // Input is handled in order: the option button turns only if the program is still there.
     ASSERT_TRUE(app.ChooseMode(true)) << "a press let go off the picture was taken for a click";
     ASSERT_TRUE(Click(app.Pictures()[2]));
-  } else {  // Exit, the menu's last item, picked with the right button
+  } else if (GetParam() == "MenuExit") {  // the menu's last item, picked with the right button
     ASSERT_TRUE(ChooseFromMenu({}));
     const RECT menu = RectOf(app.Menus().front());
     ASSERT_TRUE(ClickAt(POINT{(menu.left + menu.right) / 2, menu.bottom - 8}, Button::kRight));
+  } else if (GetParam().starts_with("AltF4")) {  // the focus on the checkbox just ticked, or an option
+    ASSERT_TRUE(GetParam() == "AltF4OnACheckbox" || app.ChooseMode(true));
+    ASSERT_EQ(app.Focus(), GetParam() == "AltF4OnACheckbox" ? app.Check(9) : app.Mode(true));
+    Press({kAlt}, kF(4));
+  } else if (GetParam() == "Taskkill") {  // without /f: it asks the program's windows to close
+    Process taskkill;
+    ASSERT_TRUE(taskkill.Start(L"taskkill.exe", L"/pid " + std::to_wstring(app.pid())) && taskkill.Wait());
+  } else {  // a close message to the window, or to the hidden window that owns it
+    const HWND to = GetParam() == "CloseMessage" ? app.window() : ::GetWindow(app.window(), GW_OWNER);
+    ASSERT_TRUE(to != nullptr && ::PostMessageW(to, WM_CLOSE, 0, 0));
   }
   ASSERT_TRUE(app.process().Wait());
   EXPECT_TRUE(WaitForTrayIcons(0) && SlotFree(2));
@@ -68,7 +78,9 @@ TEST_P(Exit, SavesAllTenBoxesFreesTheHotkeysRemovesTheIconAndTheNextStartShowsTh
   EXPECT_FALSE(SlotFree(2));
 }
 
-INSTANTIATE_TEST_SUITE_P(WaysOut, Exit, ::testing::Values("ClosePicture", "MenuExit", "LoggingOff"),
+INSTANTIATE_TEST_SUITE_P(WaysOut, Exit,
+                         ::testing::Values("ClosePicture", "MenuExit", "CloseMessage", "AltF4OnACheckbox",
+                                           "AltF4OnAnOption", "CloseToTheOwner", "Taskkill", "LoggingOff"),
                          [](const auto& way) { return std::string(way.param); });
 
 struct BadFile {
@@ -191,7 +203,12 @@ TEST_P(Unsaveable, SettingsGiveOneErrorNamingTheFileAndKeepWhatWasSaved) {
     read_only.emplace(app.IniPath());
     ASSERT_TRUE(WaitFor([&] { return read_only->Refuses(); })) << "nothing makes a file read-only here";
   }
-  ASSERT_TRUE(Click(app.Pictures()[2]));
+  ASSERT_TRUE(Click(app.Pictures()[2]) && WaitFor([&] { return !app.MessageBoxes().empty(); }));
+  ASSERT_TRUE(ChooseFromMenu({}));  // a second Exit, from the icon's menu, is ignored
+  const RECT menu = RectOf(app.Menus().front());
+  ASSERT_TRUE(ClickAt(POINT{(menu.left + menu.right) / 2, menu.bottom - 8}));
+  ASSERT_TRUE(WaitFor([&] { return app.Menus().empty(); }) && app.Settled());
+  EXPECT_EQ(app.MessageBoxes().size(), 1u);
   const std::optional<std::wstring> message = Answer(app.pid());
   ASSERT_TRUE(message.has_value() && message->starts_with(L"error: ")) << message.value_or(L"no message");
   std::wstring text = *message, path = app.IniPath();

@@ -47,12 +47,27 @@ TEST_F(Tarnelle, StartChangeFormBringsTheWindowBackAsItWasAndLeavesAHiddenOneHid
     EXPECT_EQ(TextOf(app.SlotText(1)), HandleText(editor.get())) << "bringing a window back keeps it";
     if (state == SW_HIDE) {
       EXPECT_FALSE(::IsWindowVisible(editor.get()));
+      EXPECT_EQ(::GetForegroundWindow(), other.get()) << "the keyboard went to a window nobody sees";
     } else {
       EXPECT_TRUE(
           WaitFor([&] { return ::GetForegroundWindow() == editor.get() && !::IsIconic(editor.get()); }));
       EXPECT_EQ(::IsZoomed(editor.get()) != FALSE, state == SW_MAXIMIZE) << "a maximised window stays so";
     }
   }
+}
+
+TEST_F(Tarnelle, AWindowHeldByItsModalDialogBringsTheDialogForward) {
+  Start(IniWith({1}));
+  Target owner;
+  const unique_hwnd other = TestWindow(L"Other", {20, 20});
+  ASSERT_TRUE(owner.Start(L"Shows a dialog") && app.Tick(1));
+  Remember(1, owner.window());
+  ASSERT_TRUE(app.ChooseMode(true));
+  const HWND dialog = owner.ShowModal();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(ToFront(other.get()));
+  PressSlot(1);
+  EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == dialog; }));
 }
 
 TEST_F(Tarnelle, RefusedSlotsShowOneMessageStayOffAndAreSavedAsNoHotkey) {

@@ -60,5 +60,28 @@ TEST_F(Tarnelle, NoContextMenuFromRightClickShiftF10OrTheMenuKey) {
   EXPECT_EQ(TextOf(app.Box(2)), Shows({kShift}, kF(10))) << "the menu key changes nothing";
 }
 
+TEST_F(Tarnelle, InputMethodTextAndItsProcessKeyNeitherChangeNorReplaceTheTypedHotkey) {
+  Start();
+  const Key w{'W', 0x11};
+  ASSERT_DONE(app.Type(2, {kCtrl, kAlt}, w, Shows({kCtrl, kAlt}, w)));
+  // What an input method gives the window with the focus: composed characters, and the keys it
+  // takes for itself as VK_PROCESSKEY; sent, and posted as the platform does.
+  const std::pair<UINT, WPARAM> messages[] = {
+      {WM_IME_CHAR, 'A'}, {WM_IME_CHAR, 0x6587}, {WM_KEYDOWN, VK_PROCESSKEY}, {WM_KEYUP, VK_PROCESSKEY}};
+  for (const bool posted : {false, true}) {
+    for (const auto& [msg, code] : messages) {
+      const LPARAM lp = msg == WM_KEYUP ? 0xC0110001 : 0x00110001;  // once, W's scan code
+      DWORD_PTR ignored = 0;
+      ASSERT_TRUE(posted
+                      ? ::PostMessageW(app.Box(2), msg, code, lp)
+                      : ::SendMessageTimeoutW(app.Box(2), msg, code, lp, SMTO_NORMAL, kPatienceMs, &ignored));
+    }
+  }
+  ASSERT_TRUE(app.Settled());  // what was posted is handled
+  EXPECT_EQ(TextOf(app.Box(2)), Shows({kCtrl, kAlt}, w));
+  Close();
+  ExpectSaved(2, Shows({kCtrl, kAlt}, w), 'W', MOD_CONTROL | MOD_ALT);
+}
+
 }  // namespace
 }  // namespace tarnelle::driver
