@@ -438,8 +438,16 @@ void Orvanta::SetRegKeyName(std::wstring_view name) {
 }
 
 void Orvanta::RunTimeSetUp() {
-  if (hotkey_window_) {
-    return;  // once per box
+  run_time_ = true;  // the hidden window that carries the hotkey is made at its first registration
+  if (text_box_ != nullptr && !text_box_hook_) {
+    HookTextBox(text_box_);
+    text_box_hook_.reset(text_box_);
+  }
+}
+
+bool Orvanta::MakeHotKeyWindow() {
+  if (hotkey_window_ || !run_time_) {
+    return static_cast<bool>(hotkey_window_);  // once per box, and never in the designer
   }
   // Message-only: it carries the hotkey and nothing else, and never sees broadcasts such as
   // WM_QUERYENDSESSION.
@@ -447,14 +455,11 @@ void Orvanta::RunTimeSetUp() {
                                          win32::ThisModule(), nullptr));
   if (!hotkey_window_) {
     win32::TraceLastError(L"CreateWindowExW(#32770)");  // the box works, but never hears its hotkey
-  } else {
-    HookWindow(hotkey_window_.get(), this);
-    hotkey_hook_.reset(hotkey_window_.get());
+    return false;
   }
-  if (text_box_ != nullptr && !text_box_hook_) {
-    HookTextBox(text_box_);
-    text_box_hook_.reset(text_box_);
-  }
+  HookWindow(hotkey_window_.get(), this);
+  hotkey_hook_.reset(hotkey_window_.get());
+  return true;
 }
 
 void Orvanta::LoadSavedHotKey() {
@@ -467,7 +472,7 @@ void Orvanta::LoadSavedHotKey() {
 
 bool Orvanta::TryRegisterHotKey() {
   // Without its own window (a box in the designer) a registration would bind to the thread.
-  if (!hotkey_window_) {
+  if (!MakeHotKeyWindow()) {
     return false;
   }
   // A refusal is the user's to see (the box says so), not a fault to trace.
