@@ -285,7 +285,7 @@ TEST_F(Tarnelle, WindowIsTheDesignAtEachDpiCentredFramelessOffTheTaskbarAndTabbe
   // Nothing it shows at start needs a picture codec or the COM automation one pulls in.
   const std::vector<std::wstring> modules = ModulesOf(app.pid());
   EXPECT_NE(std::find(modules.begin(), modules.end(), L"comctl32.dll"), modules.end()) << "no module list";
-  for (const wchar_t* unwanted : {L"windowscodecs.dll", L"oleaut32.dll"}) {
+  for (const wchar_t* unwanted : {L"windowscodecs.dll", L"oleaut32.dll", L"propsys.dll"}) {
     EXPECT_EQ(std::find(modules.begin(), modules.end(), unwanted), modules.end()) << unwanted;
   }
   // Design tab indexes: the checkboxes, the chosen option, the slots' texts, the boxes.
