@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -258,6 +259,43 @@ inline void Press(const std::vector<Key>& held, Key key) {
   SendKeys(keys);
 }
 
+// A hotkey as a person presses it, through the X keyboard when the session has xdotool. Keys sent
+// into Wine alone are unknown to X: a window coming forward just then makes Wine take the key
+// state afresh from X, which lets go of the held keys before the last one lands.
+inline void PressHotkey(const std::vector<Key>& held, Key key) {
+  static const std::wstring xdotool = Env(L"TARNELLE_XDOTOOL");
+  const auto x_name = [](Key k) -> std::wstring {
+    switch (k.vk) {
+      case VK_CONTROL:
+        return L"ctrl";
+      case VK_SHIFT:
+        return L"shift";
+      case VK_MENU:
+        return L"alt";
+      case VK_LWIN:
+        return L"super";
+      default:
+        break;
+    }
+    if (k.vk >= VK_F1 && k.vk <= VK_F24) {
+      return L"F" + std::to_wstring(k.vk - VK_F1 + 1);
+    }
+    return (k.vk >= L'0' && k.vk <= L'9') || (k.vk >= L'A' && k.vk <= L'Z') ? std::wstring(1, k.vk) : L"";
+  };
+  std::wstring combination;
+  for (const Key k : held) {
+    combination += x_name(k) + L"+";
+  }
+  combination += x_name(key);
+  const bool named = combination.find(L"++") == std::wstring::npos && !combination.ends_with(L"+");
+  Process tool;
+  if (xdotool.empty() || !named || !tool.Start(xdotool, L"key " + combination)) {
+    Press(held, key);
+    return;
+  }
+  std::ignore = tool.Wait();  // a press that never ends shows as the press that did nothing
+}
+
 // Whether another program could take this combination (MOD_* bits) as its hotkey now.
 inline bool HotkeyFree(UINT modifiers, UINT vk) {
   return ::RegisterHotKey(nullptr, 0x7E57, modifiers, vk) && ::UnregisterHotKey(nullptr, 0x7E57);
@@ -328,7 +366,17 @@ inline bool ToFront(HWND window) {
   ::GetClientRect(window, &client);
   POINT middle{client.right / 2, client.bottom / 2};
   ::ClientToScreen(window, &middle);
-  return ClickAt(middle) && WaitFor([&] { return ::GetForegroundWindow() == window; });
+  // Wine now and then drops a click that comes while another window is taking the front; a
+  // person clicks again.
+  for (int tries = 0; tries < 3; ++tries) {
+    if (!ClickAt(middle)) {
+      return false;
+    }
+    if (WaitFor([&] { return ::GetForegroundWindow() == window; }, kPatienceMs / 3)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Lets go of every button and modifier a step that stopped half-way may have left down.
@@ -656,7 +704,13 @@ class Target {
  public:
   bool Start(const std::wstring& title) {
     return process_.Start(BesideMe(L"target.exe"), L"\"" + title + L"\"") &&
-           WaitFor([&] { return (window_ = ::FindWindowW(nullptr, title.c_str())) != nullptr; });
+           WaitFor([&] {  // its own: a closing copy's window of the same title may linger
+             window_ = nullptr;
+             for (HWND h : WindowsOf(process_.pid())) {
+               window_ = TextOf(h) == title ? h : window_;
+             }
+             return window_ != nullptr;
+           });
   }
   [[nodiscard]] HWND window() const { return window_; }
   void Hang() const { ::PostMessageW(window_, WM_APP, 0, 0); }  // until the process is ended

@@ -45,12 +45,19 @@ int Running(std::initializer_list<std::wstring_view> names) {
   return count;
 }
 
-void EndProcessOf(HWND window) {  // a program the test made the program start
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(window, &pid);
-  const unique_handle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-  ::TerminateProcess(process.get(), 1);
-  ::WaitForSingleObject(process.get(), kPatienceMs);
+// Ends what the program itself started, found by parent, so nothing the test caused outlives it.
+void EndChildrenOf(DWORD parent) {
+  const unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+       more = ::Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ParentProcessID == parent && entry.th32ProcessID != ::GetCurrentProcessId()) {
+      const unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+      ::TerminateProcess(child.get(), 1);
+      ::WaitForSingleObject(child.get(), kPatienceMs);
+    }
+  }
 }
 
 TEST_F(Tarnelle, OptionsAreSavedTheMomentTheyChangeAndStartWithWindowsNamesThisProgram) {
@@ -78,7 +85,9 @@ TEST_F(Tarnelle, AFollowedSlotFindsItsProgramsNewWindowHoldsItAgainAfterARestart
   Remember(2, other.get());
   ASSERT_TRUE(app.ChooseMode(true));
 
+  const HWND closed = notes->window();
   notes = std::make_unique<Target>();  // the program closes and is started again
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindow(closed); }));
   ASSERT_TRUE(notes->Start(L"Notes") && ToFront(other.get()));
   PressSlot(1);
   EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == notes->window(); }));
@@ -94,13 +103,12 @@ TEST_F(Tarnelle, AFollowedSlotFindsItsProgramsNewWindowHoldsItAgainAfterARestart
   PressSlot(2);
   EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == other.get(); }));
   // Started untitled, target.exe shows itself in front; the slot takes its window when it sees it.
-  HWND started = nullptr;
   EXPECT_TRUE(WaitFor([&] {
-    started = ::GetForegroundWindow();
+    const HWND started = ::GetForegroundWindow();
     return ClassOf(started) == L"Static" && TextOf(started).empty() &&
            TextOf(app.SlotText(1)) == HandleText(started);
   })) << "the program was not started, or the slot did not take its window";
-  EndProcessOf(started);
+  EndChildrenOf(app.pid());
 }
 
 TEST_F(Tarnelle, PressAgainGoesBackAndTheWindowsMenuSwitchesInEitherMode) {

@@ -56,14 +56,16 @@ class Tarnelle : public ::testing::Test {
   }
 
   // The hotkey IniWith gives slot |n|, and whether another program could take it now.
-  static void PressSlot(int n) { Press({kCtrl, kShift}, kF(n)); }
+  static void PressSlot(int n) { PressHotkey({kCtrl, kShift}, kF(n)); }
   static bool SlotFree(int n) { return HotkeyFree(MOD_CONTROL | MOD_SHIFT, VK_F1 + n - 1); }
 
   // With |window| in front, presses the hotkey of |slot|; in "Get Form" the slot takes the window.
   void Remember(int slot, HWND window) {
     ASSERT_TRUE(ToFront(window));
     PressSlot(slot);
-    ASSERT_TRUE(WaitFor([&] { return TextOf(app.SlotText(slot)) == HandleText(window); })) << "slot " << slot;
+    ASSERT_TRUE(WaitFor([&] { return TextOf(app.SlotText(slot)) == HandleText(window); }))
+        << "slot " << slot << (SlotFree(slot) ? ", its hotkey not held" : "")
+        << (app.MessageBoxes().empty() ? "" : ", under a message");
     EXPECT_EQ(::GetForegroundWindow(), window) << "remembering a window switches to none";
   }
 
