@@ -3,7 +3,6 @@
 
 #include "app/resource.h"
 #include "switcher/frmset.h"
-#include "win32/com.h"
 #include "win32/message_box.h"
 #include "win32/trace.h"
 #include "win32/unique.h"
@@ -52,12 +51,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 0;
   }
 
-  // The pictures are decoded through COM.
-  const tarnelle::win32::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  if (FAILED(com.result())) {
-    tarnelle::win32::TraceError(L"CoInitializeEx", static_cast<DWORD>(com.result()));
-    return Fail(L"Tarnelle could not start: COM is not available.");
-  }
   const INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   std::ignore = tarnelle::win32::Check(::InitCommonControlsEx(&icc), L"InitCommonControlsEx");
 
@@ -65,7 +58,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!form.Create()) {
     return Fail(L"Tarnelle could not start: its window could not be made.");
   }
-  form.ShowCentered();
+  form.Show();
 
   MSG msg;
   BOOL got;

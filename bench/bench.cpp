@@ -1,17 +1,21 @@
 // bench.exe: measures tarnelle.exe against floor.exe, the least a program can do for the same
 // work, in one desktop, taking turns press by press and start by start, with the real input of
-// the tests' driver. Tarnelle is set up as a user sets it up: set.ini beside a private copy, a
+// the tests' driver; its memory also against floor_hotkeys.exe, the least a program can do to
+// hold the same hotkeys. Tarnelle is set up as a user sets it up: set.ini beside a private copy, a
 // click on "Start Hotkey 1" and "2", a press of each hotkey in "Get Form" with the wanted window
 // in front, a click on "Start Change Form". Prints one table; exits 0 when every figure was
 // measured and every press and start had its effect, 1 otherwise, 2 when it could not set up.
 //
 //   bench.exe [--presses N] [--warmup N] [--leak-presses N] [--idle S] [--starts N] [--smoke]
+//   bench.exe --starts-only [--starts N] [--warmup N]     (the start-ups alone: for A/B variants
+//                                                          put in place of floor.exe)
 
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -32,6 +36,7 @@ struct Options {
   int leak = 10000;   // presses per program between the two memory readings
   int idle = 30;      // seconds
   int starts = 20;
+  bool starts_only = false;
 };
 
 double NowMs() {
@@ -136,17 +141,61 @@ std::optional<long> HostSwitches(const std::wstring& exe) {
   return std::nullopt;
 }
 
-// From CreateProcess until a window of it is shown and its icon is in the notification area; it
-// is ended again afterwards, and its icon gone, before the next start.
-std::optional<double> TimeStart(const std::wstring& exe, const std::wstring& arguments) {
+// The points of a start that can be seen from outside: its first window, shown or not (wWinMain
+// has begun), a window of it shown, that window's face painted on screen (its bottom right
+// corner, where neither program has a control, in the face colour), its icon in the
+// notification area; done once the window is painted and the icon there. Beside them, the
+// processor time the program's threads took until then, which other work on the machine
+// disturbs far less than the time on the clock.
+enum Stage { kFirstWindow, kShown, kPainted, kIcon, kDone, kProcessorTime, kStages };
+using Stages = std::array<double, kStages>;  // ms from CreateProcess; ms of processor time
+
+bool HasWindow(DWORD pid) {  // hidden ones too
+  std::vector<HWND> windows;
+  ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&windows));
+  return std::any_of(windows.begin(), windows.end(), [&](HWND h) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(h, &owner);
+    return owner == pid;
+  });
+}
+
+// Times one start, watching every 5 ms; the program is ended again afterwards, and its icon
+// gone, before the next start.
+std::optional<Stages> TimeStart(const std::wstring& exe, const std::wstring& arguments) {
   Process p;
+  Stages at{};
+  std::array<bool, kStages> seen{};
+  const auto mark = [&](Stage stage, bool now, double ms) {
+    if (now && !seen[stage]) {
+      seen[stage] = true;
+      at[stage] = ms;
+    }
+  };
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
   const double start = NowMs();
-  const bool up = p.Start(exe, arguments, exe.substr(0, exe.find_last_of(L'\\'))) &&
-                  WaitFor([&] { return !WindowsOf(p.pid()).empty() && TrayIcons().size() == 1; });
-  const double took = NowMs() - start;
+  const bool up =
+      p.Start(exe, arguments, exe.substr(0, exe.find_last_of(L'\\'))) &&
+      WaitFor(
+          [&] {
+            const double ms = NowMs() - start;
+            mark(kFirstWindow, HasWindow(p.pid()), ms);
+            const std::vector<HWND> shown = WindowsOf(p.pid());
+            mark(kShown, !shown.empty(), ms);
+            if (!shown.empty()) {
+              const RECT r = RectOf(shown.front());
+              mark(kPainted,
+                   Pixels(RECT{r.right - 12, r.bottom - 12, r.right - 11, r.bottom - 11}).at(0) == face, ms);
+            }
+            mark(kIcon, TrayIcons().size() == 1, ms);
+            return seen[kPainted] && seen[kIcon];
+          },
+          5000);
+  at[kDone] = std::max(at[kPainted], at[kIcon]);
+  at[kProcessorTime] = CpuMs(p.pid());
   p.End();
   WaitFor([] { return TrayIcons().empty(); });
-  return up ? std::optional(took) : std::nullopt;
+  return up ? std::optional(at) : std::nullopt;
 }
 
 enum class Case { kStore, kSwitch, kSwitchMinimised };
@@ -214,11 +263,49 @@ struct Row {
   bool ratio;
 };
 
+void AddStartRows(std::vector<Row>& rows, const Samples (&starts)[2][kStages]) {
+  const auto add = [&](const std::string& name, Stage stage, double share) {
+    rows.push_back(Row{name, starts[0][stage].Rank(share), starts[1][stage].Rank(share), 1, true});
+  };
+  const std::string done = "start-up to painted window and icon, ";
+  add(done + "median (ms)", kDone, 0.5);
+  add(done + "fastest (ms)", kDone, 0.0);
+  add(done + "slowest (ms)", kDone, 1.0);
+  add("  first window (wWinMain begun), median (ms)", kFirstWindow, 0.5);
+  add("  window shown, median (ms)", kShown, 0.5);
+  add("  window painted, median (ms)", kPainted, 0.5);
+  add("  icon in the notification area, median (ms)", kIcon, 0.5);
+  add("processor time of a start, median (ms)", kProcessorTime, 0.5);
+}
+
+// Prints the rows; tells whether every figure was there.
+bool PrintRows(const std::vector<Row>& rows) {
+  std::printf("%-52s %12s %12s %8s\n", "figure", "Tarnelle", "floor", "ratio");
+  bool complete = true;
+  for (const Row& r : rows) {
+    char cells[3][32] = {"n/a", "n/a", "-"};
+    for (int j = 0; j < 2; ++j) {
+      const std::optional<double> v = j == 0 ? r.tarnelle : r.floor;
+      if (v) {
+        std::snprintf(cells[j], sizeof(cells[j]), "%.*f", r.decimals, *v);
+      }
+    }
+    if (r.ratio && r.tarnelle && r.floor && *r.floor > 0) {
+      std::snprintf(cells[2], sizeof(cells[2]), "%.2f", *r.tarnelle / *r.floor);
+    }
+    std::printf("%-52s %12s %12s %8s\n", r.name.c_str(), cells[0], cells[1], cells[2]);
+    complete = complete && r.tarnelle && r.floor;
+  }
+  return complete;
+}
+
 int Run(const Options& o) {
   Program tarnelle;
   const ScratchFolder folder;
   const std::wstring floor_exe = folder.File(L"floor.exe");
+  const std::wstring hotkeys_exe = folder.File(L"floor_hotkeys.exe");
   ::CopyFileW(BesideMe(L"floor.exe").c_str(), floor_exe.c_str(), FALSE);
+  ::CopyFileW(BesideMe(L"floor_hotkeys.exe").c_str(), hotkeys_exe.c_str(), FALSE);
   const bool written = tarnelle.WriteIni(
       "[Orvanta]\r\nOrvanta1Text=Ctrl + Alt + 1\r\nOrvanta1KeyCode=49\r\nOrvanta1ModKeyCode=3\r\n"
       "Orvanta2Text=Ctrl + Alt + 2\r\nOrvanta2KeyCode=50\r\nOrvanta2ModKeyCode=3\r\n");
@@ -228,16 +315,26 @@ int Run(const Options& o) {
     return 2;
   }
   const std::wstring floor_args = L"--slot 1:3:51 --slot 2:3:52";
+  const POINT away{1000, 400};  // a hand off every window: nothing tracks the pointer then
 
-  Samples starts[2];
+  // Each stage's samples; starts[j][kDone] counts the misses.
+  Samples starts[2][kStages];
+  std::ignore = MoveTo(away);
   for (int i = -o.warmup; i < o.starts; ++i) {
     for (int step = 0; step < 2; ++step) {
       const int j = (i + o.warmup) % 2 == 0 ? step : 1 - step;  // taking turns
-      const auto ms = j == 0 ? TimeStart(tarnelle.exe(), L"") : TimeStart(floor_exe, L"");
-      if (i >= 0) {
-        ms ? starts[j].ms.push_back(*ms) : void(++starts[j].misses);
+      const auto stages = j == 0 ? TimeStart(tarnelle.exe(), L"") : TimeStart(floor_exe, L"");
+      for (int s = 0; s < kStages && i >= 0; ++s) {
+        stages ? starts[j][s].ms.push_back((*stages)[static_cast<std::size_t>(s)])
+               : void(++starts[j][s].misses);
       }
     }
+  }
+  if (o.starts_only) {
+    std::printf("start-ups per program: %d (each after %d not counted)\n\n", o.starts, o.warmup);
+    std::vector<Row> rows;
+    AddStartRows(rows, starts);
+    return PrintRows(rows) && starts[0][kDone].misses + starts[1][kDone].misses == 0 ? 0 : 1;
   }
 
   const unique_hwnd target1 = TestWindow(L"bench target 1", {20, 40});
@@ -246,8 +343,10 @@ int Run(const Options& o) {
   g_targets[2] = target2.get();
   Side t{"Tarnelle", {}, {}, {{}, {'1', 0x02}, {'2', 0x03}}, {}};
   Side f{"floor", {}, {}, {{}, {'3', 0x04}, {'4', 0x05}}, {}};
+  Process hotkeys;  // holds the same hotkeys as the others, on other keys
   if (!tarnelle.Start() || !tarnelle.Tick(1) || !tarnelle.Tick(2) ||
-      !f.process.Start(floor_exe, floor_args, folder.path.wstring())) {
+      !f.process.Start(floor_exe, floor_args, folder.path.wstring()) ||
+      !hotkeys.Start(hotkeys_exe, L"--slot 1:3:53 --slot 2:3:54", folder.path.wstring())) {
     std::fprintf(stderr, "bench: the programs did not start as set up\n");
     return 2;
   }
@@ -272,9 +371,9 @@ int Run(const Options& o) {
     return ::SendMessageTimeoutW(floor, WM_APP + 2, change, 0, SMTO_NORMAL, kPatienceMs, &done) != 0;
   };
   Side* sides[2] = {&t, &f};
-  const POINT away{1000, 400};          // a hand off both windows: nothing tracks the pointer then
   WaitFor([] { return false; }, 1000);  // the programs settle after start
   const Memory started[2] = {MemoryOf(tarnelle.process()), MemoryOf(f.process)};
+  const Memory hotkeys_started = MemoryOf(hotkeys);
   if (!AssignTargets(t) || !AssignTargets(f)) {
     std::fprintf(stderr, "bench: a slot did not take its window\n");
     return 2;
@@ -322,14 +421,17 @@ int Run(const Options& o) {
     add(std::string(name) + ", p95 (ms)", both([&](int j) { return s[j].Rank(0.95); }));
     add(std::string(name) + ", slowest (ms)", both([&](int j) { return s[j].Rank(1.0); }));
   }
-  add("start-up to icon and shown window, median (ms)", both([&](int j) { return starts[j].Rank(0.5); }), 1);
-  add("start-up to icon and shown window, p95 (ms)", both([&](int j) { return starts[j].Rank(0.95); }), 1);
-  add("start-up to icon and shown window, fastest (ms)", both([&](int j) { return starts[j].Rank(0.0); }), 1);
+  AddStartRows(rows, starts);
   for (const auto& [name, m] :
        {std::pair{"after start", started}, std::pair{"after the presses below", after}}) {
     add(std::string("working set ") + name + " (KiB)", both([&](int j) { return m[j].working_set; }), 0);
     add(std::string("private bytes ") + name + " (KiB)", both([&](int j) { return m[j].private_bytes; }), 0);
   }
+  // The second floor in the floor's column.
+  add("working set after start, hotkeys-only floor (KiB)",
+      {started[0].working_set, hotkeys_started.working_set}, 0);
+  add("private bytes after start, hotkeys-only floor (KiB)",
+      {started[0].private_bytes, hotkeys_started.private_bytes}, 0);
   const auto growth = [&](auto field) {
     return both([&](int j) -> std::optional<double> {
       return before[j].*field && after[j].*field ? std::optional(*(after[j].*field) - *(before[j].*field))
@@ -351,8 +453,8 @@ int Run(const Options& o) {
         return std::optional(static_cast<double>(std::filesystem::file_size(exes[j])) / 1024.0);
       }),
       1);
-  int misses[2] = {};
-  for (const Samples* s : {store, sw, sw_min, leak, starts}) {
+  int misses[2] = {starts[0][kDone].misses, starts[1][kDone].misses};
+  for (const Samples* s : {store, sw, sw_min, leak}) {
     misses[0] += s[0].misses;
     misses[1] += s[1].misses;
   }
@@ -362,23 +464,8 @@ int Run(const Options& o) {
       "presses per program and case: %d, start-ups per program: %d (each after %d not counted); "
       "presses between memory readings: %d; idle: %d s\n\n",
       o.presses, o.starts, o.warmup, o.leak, o.idle);
-  std::printf("%-52s %12s %12s %8s\n", "figure", "Tarnelle", "floor", "ratio");
-  bool complete = switched && stored && misses[0] + misses[1] == 0;
-  for (const Row& r : rows) {
-    char cells[3][32] = {"n/a", "n/a", "-"};
-    for (int j = 0; j < 2; ++j) {
-      const std::optional<double> v = j == 0 ? r.tarnelle : r.floor;
-      if (v) {
-        std::snprintf(cells[j], sizeof(cells[j]), "%.*f", r.decimals, *v);
-      }
-    }
-    if (r.ratio && r.tarnelle && r.floor && *r.floor > 0) {
-      std::snprintf(cells[2], sizeof(cells[2]), "%.2f", *r.tarnelle / *r.floor);
-    }
-    std::printf("%-52s %12s %12s %8s\n", r.name.c_str(), cells[0], cells[1], cells[2]);
-    complete = complete && r.tarnelle && r.floor;
-  }
-  return complete ? 0 : 1;
+  const bool complete = PrintRows(rows);
+  return complete && switched && stored && misses[0] + misses[1] == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -394,12 +481,14 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring arg = argv[i];
     if (arg == L"--smoke") {
       o = Options{5, 1, 20, 1, 1};
+    } else if (arg == L"--starts-only") {
+      o.starts_only = true;
     } else if (numbers.contains(arg) && i + 1 < argc && std::wcstol(argv[i + 1], nullptr, 10) > 0) {
       *numbers.at(arg) = static_cast<int>(std::wcstol(argv[++i], nullptr, 10));
     } else {
       std::fprintf(stderr,
                    "usage: bench.exe [--presses N] [--warmup N] [--leak-presses N] [--idle S] "
-                   "[--starts N] [--smoke]\n");
+                   "[--starts N] [--smoke] [--starts-only]\n");
       return 2;
     }
   }

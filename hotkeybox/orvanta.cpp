@@ -54,6 +54,18 @@ std::wstring KeyName(std::int16_t k) {
   return std::wstring(name, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
+// The text box's frame for a border style and appearance: none, flat or 3D.
+struct Frame {
+  DWORD style;
+  DWORD ex_style;
+};
+Frame FrameFor(std::int32_t border_style, std::int32_t appearance) {
+  if (border_style == 0) {
+    return {0, 0};
+  }
+  return appearance != 0 ? Frame{0, WS_EX_CLIENTEDGE} : Frame{WS_BORDER, 0};
+}
+
 COLORREF ToColorRef(OleColor c) {
   return IsSystemColor(c) ? ::GetSysColor(SystemColorIndex(c)) : static_cast<COLORREF>(c & 0x00FFFFFFu);
 }
@@ -189,11 +201,15 @@ bool Orvanta::Create(HWND parent, int x, int y, int width, int height, int contr
                  parent, win32::ControlId(control_id)) == nullptr) {
     return false;
   }
-  text_box_ = win32::CreateControl(L"EDIT", kPressHotKey, WS_TABSTOP | ES_AUTOHSCROLL, 0, hwnd(), kTextBoxId);
+  // Made at the box's size with the frame and state the box holds, so that loading the design
+  // changes only what differs from the defaults.
+  const Frame frame = FrameFor(border_style_, appearance_);
+  text_box_ = win32::CreateControl(L"EDIT", kPressHotKey,
+                                   WS_TABSTOP | ES_AUTOHSCROLL | frame.style | (enabled_ ? 0 : WS_DISABLED),
+                                   frame.ex_style, hwnd(), kTextBoxId, RECT{0, 0, width, height});
   if (text_box_ == nullptr) {
     return false;
   }
-  OnSize(width, height);
   dpi_ = win32::DpiOf(text_box_);
   // No input method for the box: what it composes is text, and the box takes keys only.
   std::ignore = win32::Check(::ImmAssociateContextEx(text_box_, nullptr, 0), L"ImmAssociateContextEx");
@@ -202,10 +218,10 @@ bool Orvanta::Create(HWND parent, int x, int y, int width, int height, int contr
     return false;
   }
   ApplyColors();
-  ApplyEnabled(enabled_);
   ApplyFont(site_.AmbientFont());  // until the host gives another
-  ApplyBorder(border_style_, appearance_);
-  ApplyToolTipText(std::wstring(tooltip_text_));
+  if (!tooltip_text_.empty()) {
+    ApplyToolTipText(std::wstring(tooltip_text_));
+  }
   return true;
 }
 
@@ -422,8 +438,16 @@ void Orvanta::SetRegKeyName(std::wstring_view name) {
 }
 
 void Orvanta::RunTimeSetUp() {
-  if (hotkey_window_) {
-    return;  // once per box
+  run_time_ = true;  // the hidden window that carries the hotkey is made at its first registration
+  if (text_box_ != nullptr && !text_box_hook_) {
+    HookTextBox(text_box_);
+    text_box_hook_.reset(text_box_);
+  }
+}
+
+bool Orvanta::MakeHotKeyWindow() {
+  if (hotkey_window_ || !run_time_) {
+    return static_cast<bool>(hotkey_window_);  // once per box, and never in the designer
   }
   // Message-only: it carries the hotkey and nothing else, and never sees broadcasts such as
   // WM_QUERYENDSESSION.
@@ -431,25 +455,24 @@ void Orvanta::RunTimeSetUp() {
                                          win32::ThisModule(), nullptr));
   if (!hotkey_window_) {
     win32::TraceLastError(L"CreateWindowExW(#32770)");  // the box works, but never hears its hotkey
-  } else {
-    HookWindow(hotkey_window_.get(), this);
-    hotkey_hook_.reset(hotkey_window_.get());
+    return false;
   }
-  if (text_box_ != nullptr && !text_box_hook_) {
-    HookTextBox(text_box_);
-    text_box_hook_.reset(text_box_);
-  }
+  HookWindow(hotkey_window_.get(), this);
+  hotkey_hook_.reset(hotkey_window_.get());
+  return true;
 }
 
 void Orvanta::LoadSavedHotKey() {
   const SavedHotKey saved = ReadSavedHotKey(storage_, site_.ExtenderName());
-  SetText(saved.text);
+  if (saved.text != Text()) {  // a box with nothing saved already shows what it would be given
+    SetText(saved.text);
+  }
   capture_.Load(saved.record);
 }
 
 bool Orvanta::TryRegisterHotKey() {
   // Without its own window (a box in the designer) a registration would bind to the thread.
-  if (!hotkey_window_) {
+  if (!MakeHotKeyWindow()) {
     return false;
   }
   // A refusal is the user's to see (the box says so), not a fault to trace.
@@ -510,7 +533,7 @@ void Orvanta::ApplyFont(const FontDesc& font) {
   if (text_box_ == nullptr) {
     return;
   }
-  win32::unique_hfont handle = win32::CreateFontFor(FontSpecOf(font_), dpi_);
+  win32::shared_hfont handle = win32::SharedFontFor(FontSpecOf(font_), dpi_);
   win32::SetFont(text_box_, handle.get(), true);
   font_dpi_ = dpi_;
   font_handle_ = std::move(handle);  // the old font is deleted only once the text box has let go
@@ -522,17 +545,12 @@ void Orvanta::ApplyBorder(std::int32_t border_style, std::int32_t appearance) {
   if (text_box_ == nullptr) {
     return;
   }
+  const Frame frame = FrameFor(border_style_, appearance_);
   const LONG_PTR old_style = ::GetWindowLongPtrW(text_box_, GWL_STYLE);
   const LONG_PTR old_ex_style = ::GetWindowLongPtrW(text_box_, GWL_EXSTYLE);
-  LONG_PTR style = old_style & ~static_cast<LONG_PTR>(WS_BORDER);
-  LONG_PTR ex_style = old_ex_style & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
-  if (border_style_ != 0) {
-    if (appearance_ != 0) {
-      ex_style |= WS_EX_CLIENTEDGE;  // 3D
-    } else {
-      style |= WS_BORDER;  // flat
-    }
-  }
+  const LONG_PTR style = (old_style & ~static_cast<LONG_PTR>(WS_BORDER)) | static_cast<LONG_PTR>(frame.style);
+  const LONG_PTR ex_style =
+      (old_ex_style & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE)) | static_cast<LONG_PTR>(frame.ex_style);
   if (style == old_style && ex_style == old_ex_style) {
     return;  // a frame change repaints and re-measures the text box for nothing
   }

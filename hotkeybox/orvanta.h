@@ -98,7 +98,10 @@ class Orvanta final : public win32::Window {
 
   void RunTimeSetUp();
   void LoadSavedHotKey();
-  bool TryRegisterHotKey();
+  [[nodiscard]] bool TryRegisterHotKey();
+  // The hidden window the hotkey is registered on, made at the first need while the program
+  // runs; false without one.
+  [[nodiscard]] bool MakeHotKeyWindow();
   void ReleaseHotKey();
   void SetText(std::wstring_view text);
   void CaretToEnd();
@@ -135,9 +138,10 @@ class Orvanta final : public win32::Window {
   std::int32_t border_style_ = 1;
   std::int32_t appearance_ = 1;
   std::wstring tooltip_text_;
-  win32::unique_hfont font_handle_;
+  win32::shared_hfont font_handle_;  // shared with every box and control of the same font
   win32::unique_hbrush back_brush_;
   HWND text_box_ = nullptr;  // txtHotKey, a child of the box window: goes with it
+  bool run_time_ = false;    // set up to run, not in the designer
 
   // Teardown is the order these unwind in (last declared, first undone): the hidden window is
   // unhooked, then the text box (unless the box window took it along already, see OnDestroy),

@@ -2,15 +2,20 @@
 # Draws the program's pictures into app/art/ with ImageMagick (Debian's convert) and python3.
 #
 #   tarnelle.ico  the window and tray icon: 16, 32 and 48 px, each at 4, 8 and 32 bits per pixel
-#   logo.gif      22x22, the mark on a transparent background (left end of the title strip)
-#   hide.gif      48x20, a white bar on a transparent background (hides the window)
-#   close.jpg     48x19, a white cross on red (ends the program)
+#   logo.bmp      22x22, the mark on a transparent background (left end of the title strip)
+#   hide.bmp      48x20, a white bar on a transparent background (hides the window)
+#   close.bmp     48x19, a white cross on red (ends the program)
 #   hand.ico      32x32, 16 colours, a pointing hand (the link cursor; its hot spot is the
-#                 fingertip, at (13, 4), which shell/picture.cpp relies on)
+#                 fingertip, at (13, 4), which app/main.cpp gives the program)
 #
-# The output is deterministic: no time stamps or comments are written, and the icons are packed
-# by the small python3 program below, because convert picks an icon image's bit depth from its
-# number of colours and cannot be told to write a 4 or 8 bpp image for a picture with few colours.
+# The three strip pictures are drawn as a GIF (logo, hide: one transparent colour) and a JPEG
+# (close), and kept as those decode: 32 bits per pixel, top-down, colour premultiplied by alpha,
+# the form the program paints from, so that it needs no picture codec to show them.
+#
+# The output is deterministic: no time stamps or comments are written, and the icons and bitmaps
+# are packed by the small python3 program below, because convert picks an icon image's bit depth
+# from its number of colours and cannot be told to write a 4 or 8 bpp image for a picture with
+# few colours, nor a premultiplied bitmap.
 # Run it from anywhere; it rewrites the committed files.
 set -eu
 
@@ -74,6 +79,22 @@ static char *hand[] = {
 EOF
 convert -size 32x32 xc:none "$work/hand.xpm" -geometry +8+4 -composite \
   -depth 8 "rgba:$work/hand-32-4.rgba"
+
+# logo: the mark at 22 px; a GIF has one transparent colour, so the edge is made binary.
+convert "$work/mark.png" -filter Triangle -resize 22x22 \
+  -channel A -threshold 50% +channel +dither -colors 64 -strip "gif:$work/logo.gif"
+
+# The hide sign: a bar in the lower middle, like a minimise button's.
+convert -size 48x20 xc:none -fill white -draw "rectangle 15,12 32,14" -strip "gif:$work/hide.gif"
+
+# The close sign: a white cross on red, drawn large and scaled down.
+convert -size 384x152 "xc:rgb(204,34,34)" \
+  -stroke white -strokewidth 20 -draw "line 156,36 228,112" -draw "line 228,36 156,112" \
+  -filter Box -resize 48x19\! -strip -quality 92 -sampling-factor 1x1 "jpeg:$work/close.jpg"
+
+for picture in logo.gif hide.gif close.jpg; do
+  convert "$work/$picture" -depth 8 "rgba:$work/${picture%.*}.rgba"
+done
 
 python3 - "$work" "$out" <<'EOF'
 import struct
@@ -162,18 +183,26 @@ write_ico(
     ],
 )
 write_ico(f"{out}/hand.ico", [(32, 4, read_rgba(f"{work}/hand-32-4.rgba", 32))])
+
+
+def write_bmp(path, rgba, width, height):
+    """A BMP file of 32-bit pixels, rows top-down (negative height), colour premultiplied by alpha
+    and rounded down, as the platform's converters round it."""
+    if len(rgba) != width * height * 4:
+        sys.exit(f"{path}: expected {width}x{height} RGBA pixels")
+    bits = bytearray()
+    for i in range(0, len(rgba), 4):
+        r, g, b, a = rgba[i : i + 4]
+        bits += bytes((b * a // 255, g * a // 255, r * a // 255, a))
+    info = struct.pack("<IiiHHIIiiII", 40, width, -height, 1, 32, 0, len(bits), 0, 0, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
+    with open(path, "wb") as f:
+        f.write(head + info + bytes(bits))
+
+
+for name, width, height in (("logo", 22, 22), ("hide", 48, 20), ("close", 48, 19)):
+    write_bmp(f"{out}/{name}.bmp", open(f"{work}/{name}.rgba", "rb").read(), width, height)
 EOF
 
-# logo: the mark at 22 px; a GIF has one transparent colour, so the edge is made binary.
-convert "$work/mark.png" -filter Triangle -resize 22x22 \
-  -channel A -threshold 50% +channel +dither -colors 64 -strip "gif:$out/logo.gif"
+echo "wrote $(cd "$out" && echo tarnelle.ico hand.ico logo.bmp hide.bmp close.bmp)"
 
-# The hide sign: a bar in the lower middle, like a minimise button's.
-convert -size 48x20 xc:none -fill white -draw "rectangle 15,12 32,14" -strip "gif:$out/hide.gif"
-
-# The close sign: a white cross on red, drawn large and scaled down.
-convert -size 384x152 "xc:rgb(204,34,34)" \
-  -stroke white -strokewidth 20 -draw "line 156,36 228,112" -draw "line 228,36 156,112" \
-  -filter Box -resize 48x19\! -strip -quality 92 -sampling-factor 1x1 "jpeg:$out/close.jpg"
-
-echo "wrote $(cd "$out" && echo tarnelle.ico hand.ico logo.gif hide.gif close.jpg)"

@@ -1,5 +1,9 @@
 #include "shell/shell32.h"
 
+#include <objbase.h>
+
+#include "win32/com.h"
+#include "win32/module.h"
 #include "win32/unique.h"
 
 namespace tarnelle::shell {
@@ -13,13 +17,7 @@ HMODULE Shell32() noexcept {
 
 template <typename Function>
 Function Bind(const char* name) noexcept {
-  const HMODULE module = Shell32();
-  if (module == nullptr) {
-    return nullptr;
-  }
-  // Through a function pointer of no arguments, the one cast between function types that is
-  // not suspicious.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+  return win32::BindFunction<Function>(Shell32(), name);
 }
 
 }  // namespace
@@ -32,6 +30,10 @@ BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) noexcept {
 void Execute(HWND parent, const wchar_t* operation, const wchar_t* file, const wchar_t* parameters,
              const wchar_t* directory, int show) noexcept {
   static const auto execute = Bind<decltype(&::ShellExecuteW)>("ShellExecuteW");
+  // The shell may hand the page to a handler it reaches through COM. Started at the first page
+  // opened rather than at start, on the window's thread, the one that opens pages; a failure is
+  // traced, and the shell then tries without.
+  static const win32::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   if (execute != nullptr) {
     execute(parent, operation, file, parameters, directory, show);
   }

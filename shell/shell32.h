@@ -12,7 +12,8 @@ namespace tarnelle::shell {
 // Shell_NotifyIconW; FALSE when SHELL32 cannot be had.
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) noexcept;
 
-// ShellExecuteW; the result is not used by anyone, so none is returned.
+// ShellExecuteW, with COM started on this thread first (the first time); the result is not used
+// by anyone, so none is returned.
 void Execute(HWND parent, const wchar_t* operation, const wchar_t* file, const wchar_t* parameters,
              const wchar_t* directory, int show) noexcept;
 

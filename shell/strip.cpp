@@ -14,18 +14,24 @@ void Place(HWND window, const RECT& r) {
 
 }  // namespace
 
-bool TitleStrip::Create(HWND parent, int control_id, const StripLook& look) {
+bool TitleStrip::Create(HWND parent, int control_id, const StripLook& look, const RECT& strip,
+                        const RECT& title, HFONT title_font) {
   static const win32::WindowClass cls({.name = L"Tarnelle.TitleStrip"});
   background_.reset(::CreateSolidBrush(look.background));
   title_color_ = look.title_color;
-  if (CreateFrom(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
+  if (CreateFrom(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, strip.left, strip.top,
+                 strip.right - strip.left, strip.bottom - strip.top, parent,
                  win32::ControlId(control_id)) == nullptr) {
     return false;
   }
   // SS_NOTIFY: without it the title lets every mouse message through to the strip but the
   // cursor's, and a press on it would not be seen as the title's.
-  title_ = win32::CreateControl(L"STATIC", look.title, SS_NOTIFY | SS_LEFT, 0, hwnd(), 0);
-  return title_ != nullptr && title_hook_.Attach(title_);
+  title_ = win32::CreateControl(L"STATIC", look.title, SS_NOTIFY | SS_LEFT, 0, hwnd(), 0, title);
+  if (title_ == nullptr) {
+    return false;
+  }
+  win32::SetFont(title_, title_font, false);  // not shown yet
+  return title_hook_.Attach(title_);
 }
 
 void TitleStrip::Layout(const RECT& strip, const RECT& title, HFONT title_font) {

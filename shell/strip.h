@@ -18,9 +18,11 @@ struct StripLook {
 
 class TitleStrip final : public win32::Window {
  public:
-  [[nodiscard]] bool Create(HWND parent, int control_id, const StripLook& look);
-  // Places the strip and the title (in pixels of their parents) and gives the title its font,
-  // which the caller keeps alive.
+  // Creates the strip and the title at their places (in pixels of their parents), the title
+  // drawing with |title_font|, which the caller keeps alive.
+  [[nodiscard]] bool Create(HWND parent, int control_id, const StripLook& look, const RECT& strip,
+                            const RECT& title, HFONT title_font);
+  // Places both again, and gives the title its font, as at a change of DPI.
   void Layout(const RECT& strip, const RECT& title, HFONT title_font);
   [[nodiscard]] HWND title() const noexcept { return title_; }
 

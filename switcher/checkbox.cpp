@@ -2,9 +2,9 @@
 
 namespace tarnelle::switcher {
 
-bool CheckBox::Create(HWND parent, const wchar_t* caption, int control_id) {
+bool CheckBox::Create(HWND parent, const wchar_t* caption, int control_id, const RECT& bounds) {
   const HWND h =
-      win32::CreateControl(L"BUTTON", caption, WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, control_id);
+      win32::CreateControl(L"BUTTON", caption, WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, control_id, bounds);
   return h != nullptr && Attach(h);
 }
 

@@ -16,7 +16,8 @@ class CheckBox final : public win32::ControlHook {
   std::function<void()> on_click;
   std::function<void()> on_mouse_up;
 
-  [[nodiscard]] bool Create(HWND parent, const wchar_t* caption, int control_id);
+  // Creates the checkbox at |bounds|, in pixels of |parent|'s client area.
+  [[nodiscard]] bool Create(HWND parent, const wchar_t* caption, int control_id, const RECT& bounds);
 
   [[nodiscard]] std::int16_t Value() const;
   // Raises Click when the value changes.

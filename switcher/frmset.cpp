@@ -49,8 +49,8 @@ hotkeybox::FontDesc TitleFont() {
   return hotkeybox::FontDesc{kYaHei, 12.0, FW_BOLD, ANSI_CHARSET, false, false, false};
 }
 
-win32::unique_hfont MakeFont(const hotkeybox::FontDesc& font, UINT dpi) {
-  return win32::CreateFontFor(hotkeybox::FontSpecOf(font), dpi);
+win32::shared_hfont MakeFont(const hotkeybox::FontDesc& font, UINT dpi) {
+  return win32::SharedFontFor(hotkeybox::FontSpecOf(font), dpi);
 }
 
 // A designed rectangle in pixels at |dpi|.
@@ -126,10 +126,11 @@ class frmSet::LinkHook final : public win32::ControlHook {
     switch (msg) {
       case WM_MOUSEMOVE:
         form_.SetLinkUnderline(true);
+        form_.ShowLinkTip(msg, wp, lp);
         break;
       case WM_SETCURSOR:
-        if (form_.hand_cursor_) {
-          ::SetCursor(form_.hand_cursor_.get());
+        if (const HCURSOR hand = form_.HandCursor()) {
+          ::SetCursor(hand);
           return TRUE;
         }
         break;
@@ -173,12 +174,22 @@ bool frmSet::Create() {
   // Borderless, and no taskbar button: the program lives in the notification area. A tool
   // window owned by a hidden window gets no button from any shell.
   owner_ = std::make_unique<OwnerWindow>(*this);
-  if (!owner_->Create() || !activation_.Create() || !starter_.Create() ||
-      CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0,
-                 0, owner_->hwnd(), nullptr) == nullptr) {
+  if (!owner_->Create() || !activation_.Create() || !starter_.Create()) {
+    return false;
+  }
+  // Made where it first shows, centred on the primary screen at its designed size; a screen of
+  // another density than the system's, known once the window exists, moves it once more.
+  const UINT system_dpi = win32::DpiOf(nullptr);
+  const RECT placed = CentredOnPrimary(system_dpi);
+  if (CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN,
+                 placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
+                 owner_->hwnd(), nullptr) == nullptr) {
     return false;
   }
   dpi_ = win32::DpiOf(hwnd());
+  if (dpi_ != system_dpi) {
+    Place(hwnd(), CentredOnPrimary(dpi_));
+  }
   const HINSTANCE module = win32::ThisModule();
   icon_ = win32::LoadIconResource(module, resources_.icon, ::GetSystemMetricsForDpi(SM_CXICON, dpi_));
   small_icon_ = win32::LoadIconResource(module, resources_.icon, ::GetSystemMetricsForDpi(SM_CXSMICON, dpi_));
@@ -197,23 +208,60 @@ bool frmSet::Create() {
     SwitchTo(keyfun::ToHandle(window));
   };
   starter_.on_gave_up = [](int) { keyfun::Calls().warn(); };
-  ApplyFonts();
-  Layout();
   Form_Load();
   return true;
+}
+
+RECT frmSet::CentredOnPrimary(UINT dpi) {
+  const RECT client = Pixels(design::kClient, dpi);  // no frame: the window is its client area
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  std::ignore = win32::Check(
+      ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi), L"GetMonitorInfoW");
+  const int x = mi.rcMonitor.left + (mi.rcMonitor.right - mi.rcMonitor.left - client.right) / 2;
+  const int y = mi.rcMonitor.top + (mi.rcMonitor.bottom - mi.rcMonitor.top - client.bottom) / 2;
+  return RECT{x, y, x + client.right, y + client.bottom};
 }
 
 frmSet::Fonts frmSet::MakeFonts(UINT dpi) {
   hotkeybox::FontDesc underlined = FormFont();
   underlined.underline = true;
-  return Fonts{MakeFont(FormFont(), dpi), MakeFont(TextBoxFont(), dpi), MakeFont(FormFont(), dpi),
-               MakeFont(underlined, dpi), MakeFont(TitleFont(), dpi)};
+  return Fonts{MakeFont(FormFont(), dpi), MakeFont(TextBoxFont(), dpi), MakeFont(underlined, dpi),
+               MakeFont(TitleFont(), dpi)};
+}
+
+frmSet::Part frmSet::PartOf(const design::TabStop& stop) const {
+  const HFONT form = fonts_.form.get();
+  switch (stop.control) {
+    case design::Control::kLabel1:
+      return {link_label_, design::kLinkLabel, link_underlined_ ? fonts_.link_underlined.get() : form};
+    case design::Control::kPmenu:
+      return {strip_.hwnd(), design::kStrip, nullptr};  // the title in it has its own
+    case design::Control::kSelemode0:
+      return {mode_get_, design::kModeGet, form};
+    case design::Control::kSelemode1:
+      return {mode_change_, design::kModeChange, form};
+    default:
+      break;  // one of a slot's
+  }
+  const Slot& s = slots_.at(Index(stop.slot));
+  const design::SlotDesign d = design::Slot(stop.slot);
+  if (stop.control == design::Control::kChkCheck) {
+    return {s.check.control(), d.check, form};
+  }
+  if (stop.control == design::Control::kText) {
+    return {s.text, d.text, fonts_.text.get()};
+  }
+  return {s.box ? s.box->hwnd() : nullptr, d.box, nullptr};  // the box makes its font from its design
 }
 
 bool frmSet::CreateControls() {
   for (const design::TabStop& stop : design::TabOrder()) {
     if (!CreateControl(stop)) {
       return false;
+    }
+    if (const Part part = PartOf(stop); part.font != nullptr) {
+      win32::SetFont(part.window, part.font, false);  // not shown yet: nothing to redraw
     }
   }
   // The boxes load their saved hotkeys last, in slot order, once every control exists.
@@ -230,11 +278,12 @@ bool frmSet::CreateControls() {
 }
 
 bool frmSet::CreateControl(const design::TabStop& stop) {
+  const RECT r = Pixels(PartOf(stop).where, dpi_);
   switch (stop.control) {
     case design::Control::kChkCheck: {
       Slot& s = slots_.at(Index(stop.slot));
       const std::wstring caption = L"Start Hotkey " + std::to_wstring(stop.slot);
-      if (!s.check.Create(hwnd(), caption.c_str(), kIdCheck + stop.slot)) {
+      if (!s.check.Create(hwnd(), caption.c_str(), kIdCheck + stop.slot, r)) {
         return false;
       }
       const int slot = stop.slot;
@@ -248,69 +297,50 @@ bool frmSet::CreateControl(const design::TabStop& stop) {
     case design::Control::kText:
       slots_.at(Index(stop.slot)).text =
           win32::CreateControl(L"EDIT", L"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, hwnd(),
-                               kIdText + stop.slot);
+                               kIdText + stop.slot, r);
       return slots_.at(Index(stop.slot)).text != nullptr;
     case design::Control::kOrvanta:
-      return CreateSlotBox(stop.slot);
-    case design::Control::kLabel1: {
+      return CreateSlotBox(stop.slot, r);
+    case design::Control::kLabel1:
+      // Its tip and its hand cursor are made when the pointer first comes over it.
       link_label_ = win32::CreateControl(L"STATIC", L"Orvanta:  Mossgate is Search Guides!",
-                                         SS_NOTIFY | SS_LEFT, 0, hwnd(), kIdLinkLabel);
+                                         SS_NOTIFY | SS_LEFT, 0, hwnd(), kIdLinkLabel, r);
       link_hook_ = std::make_unique<LinkHook>(*this);
-      if (link_label_ == nullptr || !link_hook_->Attach(link_label_)) {
-        return false;
-      }
-      link_tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
-                                    nullptr, win32::ThisModule(), nullptr);
-      TTTOOLINFOW tip{};
-      tip.cbSize = sizeof(tip);
-      tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tip.hwnd = hwnd();
-      tip.uId = reinterpret_cast<UINT_PTR>(link_label_);
-      tip.lpszText = const_cast<wchar_t*>(kLinkTip);
-      // Without its tip the link still works.
-      if (link_tip_ == nullptr ||
-          ::SendMessageW(link_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip)) == FALSE) {
-        win32::TraceLastError(L"link tip");
-      }
-      return true;
-    }
+      return link_label_ != nullptr && link_hook_->Attach(link_label_);
     case design::Control::kPmenu:
-      return CreateStrip();
+      return CreateStrip(r);
     case design::Control::kSelemode0:
       mode_get_ = win32::CreateControl(L"BUTTON", L"Get Form", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0,
-                                       hwnd(), kIdModeGet);
+                                       hwnd(), kIdModeGet, r);
       if (mode_get_ != nullptr) {
         ::SendMessageW(mode_get_, BM_SETCHECK, BST_CHECKED, 0);
       }
       return mode_get_ != nullptr;
     case design::Control::kSelemode1:
-      mode_change_ =
-          win32::CreateControl(L"BUTTON", L"Start Change Form", BS_AUTORADIOBUTTON, 0, hwnd(), kIdModeChange);
+      mode_change_ = win32::CreateControl(L"BUTTON", L"Start Change Form", BS_AUTORADIOBUTTON, 0, hwnd(),
+                                          kIdModeChange, r);
       return mode_change_ != nullptr;
   }
   return false;
 }
 
-bool frmSet::CreateSlotBox(int slot) {
+bool frmSet::CreateSlotBox(int slot, const RECT& r) {
   Slot& s = slots_.at(Index(slot));
-  const design::SlotDesign d = design::Slot(slot);
   s.site = std::make_unique<SlotSite>(slot);
   s.events = std::make_unique<SlotEvents>(*this, slot);
   s.box = std::make_unique<hotkeybox::Orvanta>(*s.site, *s.events);
-  const RECT r = Pixels(d.box, dpi_);
-  return s.box->Create(hwnd(), 0, 0, r.right - r.left, r.bottom - r.top, kIdBox + slot);
+  return s.box->Create(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, kIdBox + slot);
 }
 
-bool frmSet::CreateStrip() {
+bool frmSet::CreateStrip(const RECT& r) {
   const shell::StripLook look{design::kStripColor, design::kTitleColor, L"Orvanta Tarnelle"};
-  if (!strip_.Create(hwnd(), kIdStrip, look)) {
+  if (!strip_.Create(hwnd(), kIdStrip, look, r, Pixels(design::kTitle, dpi_), fonts_.title.get())) {
     return false;
   }
   const HINSTANCE module = win32::ThisModule();
-  const RECT none{0, 0, 0, 0};
-  if (!logo_.Create(strip_.hwnd(), none, kIdLogo) || !hide_image_.Create(strip_.hwnd(), none, kIdHideImage) ||
-      !close_image_.Create(strip_.hwnd(), none, kIdCloseImage)) {
+  if (!logo_.Create(strip_.hwnd(), Pixels(design::kLogo, dpi_), kIdLogo) ||
+      !hide_image_.Create(strip_.hwnd(), Pixels(design::kHideImage, dpi_), kIdHideImage) ||
+      !close_image_.Create(strip_.hwnd(), Pixels(design::kCloseImage, dpi_), kIdCloseImage)) {
     return false;
   }
   logo_.SetPicture(win32::LoadPictureResource(module, resources_.logo));
@@ -323,53 +353,28 @@ bool frmSet::CreateStrip() {
   return true;
 }
 
-void frmSet::ApplyFonts() {
-  const HFONT form = fonts_.form.get();
-  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    Slot& s = slots_.at(Index(slot));
-    win32::SetFont(s.check.control(), form, true);
-    win32::SetFont(s.text, fonts_.text.get(), true);
-    s.box->OnDpiChanged(dpi_);
-  }
-  win32::SetFont(mode_get_, form, true);
-  win32::SetFont(mode_change_, form, true);
-  win32::SetFont(link_label_, link_underlined_ ? fonts_.link_underlined.get() : fonts_.link.get(), true);
-}
-
-void frmSet::Layout() {
+void frmSet::Arrange() {
   const RECT client = Pixels(design::kClient, dpi_);
   std::ignore = win32::Check(::SetWindowPos(hwnd(), nullptr, 0, 0, client.right, client.bottom,
                                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE),
                              L"SetWindowPos");
+  for (const design::TabStop& stop : design::TabOrder()) {
+    const Part part = PartOf(stop);
+    Place(part.window, Pixels(part.where, dpi_));
+    if (part.font != nullptr) {
+      win32::SetFont(part.window, part.font, true);
+    }
+  }
   strip_.Layout(Pixels(design::kStrip, dpi_), Pixels(design::kTitle, dpi_), fonts_.title.get());
   Place(logo_.hwnd(), Pixels(design::kLogo, dpi_));
   Place(hide_image_.hwnd(), Pixels(design::kHideImage, dpi_));
   Place(close_image_.hwnd(), Pixels(design::kCloseImage, dpi_));
-  Place(mode_get_, Pixels(design::kModeGet, dpi_));
-  Place(mode_change_, Pixels(design::kModeChange, dpi_));
-  Place(link_label_, Pixels(design::kLinkLabel, dpi_));
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    const design::SlotDesign d = design::Slot(slot);
-    Slot& s = slots_.at(Index(slot));
-    Place(s.box->hwnd(), Pixels(d.box, dpi_));
-    Place(s.check.control(), Pixels(d.check, dpi_));
-    Place(s.text, Pixels(d.text, dpi_));
+    Box(slot).OnDpiChanged(dpi_);
   }
 }
 
-void frmSet::ShowCentered() {
-  RECT r{};
-  std::ignore = win32::Check(::GetWindowRect(hwnd(), &r), L"GetWindowRect");
-  const HMONITOR monitor = ::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO mi{};
-  mi.cbSize = sizeof(mi);
-  std::ignore = win32::Check(::GetMonitorInfoW(monitor, &mi), L"GetMonitorInfoW");
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  const int x = mi.rcMonitor.left + (mi.rcMonitor.right - mi.rcMonitor.left - width) / 2;
-  const int y = mi.rcMonitor.top + (mi.rcMonitor.bottom - mi.rcMonitor.top - height) / 2;
-  std::ignore =
-      win32::Check(::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE), L"SetWindowPos");
+void frmSet::Show() {
   std::ignore = ::ShowWindow(hwnd(), SW_SHOW);  // answers whether it was visible before
   std::ignore = win32::Check(::UpdateWindow(hwnd()), L"UpdateWindow");
 }
@@ -384,8 +389,6 @@ void frmSet::Form_Load() {
   tray_.Fill(hwnd(), small_icon_.get());
   // Without a notification area the program still runs; TaskbarCreated brings the icon later.
   std::ignore = tray_.Add();
-  hand_cursor_ =
-      win32::LoadCursorFromIcon(win32::ThisModule(), resources_.hand_cursor, resources_.hand_hot_spot);
 }
 
 void frmSet::selemode_Click(std::int16_t index) {
@@ -659,12 +662,44 @@ void frmSet::Form_TrayNotify(LPARAM lp) {
   }
 }
 
+HCURSOR frmSet::HandCursor() {
+  if (!hand_cursor_) {  // a cursor that could not be made is not tried again
+    hand_cursor_ =
+        win32::LoadCursorFromIcon(win32::ThisModule(), resources_.hand_cursor, resources_.hand_hot_spot);
+  }
+  return hand_cursor_->get();
+}
+
+void frmSet::ShowLinkTip(UINT msg, WPARAM wp, LPARAM lp) {
+  if (link_tip_ != nullptr) {
+    return;  // it follows the label's mouse messages itself from then on
+  }
+  link_tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                win32::ThisModule(), nullptr);
+  TTTOOLINFOW tip{};
+  tip.cbSize = sizeof(tip);
+  tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tip.hwnd = hwnd();
+  tip.uId = reinterpret_cast<UINT_PTR>(link_label_);
+  tip.lpszText = const_cast<wchar_t*>(kLinkTip);
+  // Without its tip the link still works.
+  if (link_tip_ == nullptr ||
+      ::SendMessageW(link_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip)) == FALSE) {
+    win32::TraceLastError(L"link tip");
+    return;
+  }
+  // The move that brought the pointer here came before the tip could see it.
+  MSG relayed{link_label_, msg, wp, lp, 0, {}};
+  ::SendMessageW(link_tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
 void frmSet::SetLinkUnderline(bool on) {
   if (link_underlined_ == on) {
     return;
   }
   link_underlined_ = on;
-  win32::SetFont(link_label_, on ? fonts_.link_underlined.get() : fonts_.link.get(), true);
+  win32::SetFont(link_label_, on ? fonts_.link_underlined.get() : fonts_.form.get(), true);
 }
 
 void frmSet::OnCommand(WORD id, WORD code) {
@@ -723,8 +758,7 @@ void frmSet::OnDpiChanged(UINT dpi, const RECT& suggested) {
   std::ignore = win32::Check(::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, 0, 0,
                                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE),
                              L"SetWindowPos");
-  ApplyFonts();
-  Layout();
+  Arrange();
   std::ignore = ::InvalidateRect(hwnd(), nullptr, TRUE);  // fails only without a window
 }
 

@@ -45,8 +45,8 @@ class frmSet final : public win32::Window {
   // Creates the window and its controls (each box loads its saved hotkey), then runs Form_Load.
   // The window is left hidden.
   [[nodiscard]] bool Create();
-  // Shows the window centred on the screen, as at start.
-  void ShowCentered();
+  // Shows the window where Create made it, centred on the primary screen, and paints it.
+  void Show();
 
   // Handlers.
   void Form_Load();
@@ -87,21 +87,32 @@ class frmSet final : public win32::Window {
   };
   // Every font of the window, made for one DPI.
   struct Fonts {
-    win32::unique_hfont form;
-    win32::unique_hfont text;
-    win32::unique_hfont link;
-    win32::unique_hfont link_underlined;
-    win32::unique_hfont title;
+    win32::shared_hfont form;  // also the link's, and the hotkey boxes'
+    win32::shared_hfont text;
+    win32::shared_hfont link_underlined;
+    win32::shared_hfont title;
+  };
+  // A control of the design: its window (none before it is made), where it sits and the font it
+  // draws with (none: it makes its own). The one answer for creating it and for placing it again
+  // at a change of DPI.
+  struct Part {
+    HWND window;
+    design::Twips where;
+    HFONT font;
   };
 
   static std::size_t Index(int slot) { return static_cast<std::size_t>(slot - 1); }
   [[nodiscard]] static Fonts MakeFonts(UINT dpi);
+  // The window's place when it is centred on the primary screen at |dpi|.
+  [[nodiscard]] static RECT CentredOnPrimary(UINT dpi);
+  [[nodiscard]] Part PartOf(const design::TabStop& stop) const;
+  // Creates every control at its place for dpi_, with its font.
   [[nodiscard]] bool CreateControls();
   [[nodiscard]] bool CreateControl(const design::TabStop& stop);
-  [[nodiscard]] bool CreateSlotBox(int slot);
-  [[nodiscard]] bool CreateStrip();
-  void ApplyFonts();
-  void Layout();
+  [[nodiscard]] bool CreateSlotBox(int slot, const RECT& r);
+  [[nodiscard]] bool CreateStrip(const RECT& r);
+  // Sizes the window and places and fonts every control again for dpi_.
+  void Arrange();
   void SlotReconcile(int slot);
   void SetSlotWindow(int slot, HWND window);
   // Brings the window of |slot| forward, following or starting it as the options say.
@@ -115,6 +126,10 @@ class frmSet final : public win32::Window {
   // Saves every slot; the first place that refused a write, or empty.
   [[nodiscard]] std::wstring SaveAll();
   void SetLinkUnderline(bool on);
+  // The link's hand cursor and tip, made when the pointer first comes over the label; a tip
+  // made by the mouse message |msg| is given that message too.
+  [[nodiscard]] HCURSOR HandCursor();
+  void ShowLinkTip(UINT msg, WPARAM wp, LPARAM lp);
   [[nodiscard]] shell::MenuWindow& MenuWindow();
 
   // Messages.
@@ -151,9 +166,9 @@ class frmSet final : public win32::Window {
   SlotMemory memory_;                  // the options, and who each slot's window is
   ProgramStarter starter_;             // programs started for their slots, until their windows come
   HWND before_last_switch_ = nullptr;  // the window in front before the last switch
-  std::unique_ptr<shell::MenuWindow> menu_window_;  // cd: made when the menu is first needed
-  win32::unique_hcursor hand_cursor_;
-  bool exiting_ = false;  // the exit sequence has begun
+  std::unique_ptr<shell::MenuWindow> menu_window_;    // cd: made when the menu is first needed
+  std::optional<win32::unique_hcursor> hand_cursor_;  // made at the first need, maybe empty
+  bool exiting_ = false;                              // the exit sequence has begun
 };
 
 }  // namespace tarnelle::switcher

@@ -1,8 +1,8 @@
 #pragma once
-// COM for the thread, and one owner for an interface pointer.
+// COM for the thread, started where the platform asks for it. ole32 is bound at run time from the
+// system folder, so that a program that never needs COM never loads it.
 
 #include <windows.h>
-#include <objbase.h>
 
 #include "win32/unique.h"
 
@@ -12,29 +12,16 @@ namespace tarnelle::win32 {
 // it goes, if the start succeeded.
 class ComScope {
  public:
-  explicit ComScope(DWORD model) noexcept : result_(::CoInitializeEx(nullptr, model)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) {
-      ::CoUninitialize();
-    }
-  }
+  explicit ComScope(DWORD model) noexcept;
+  ~ComScope();
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;
 
   [[nodiscard]] HRESULT result() const noexcept { return result_; }
 
  private:
-  HRESULT result_;
+  unique_hmodule ole32_;
+  HRESULT result_ = E_FAIL;
 };
-
-namespace detail {
-template <typename Interface>
-void ReleaseInterface(Interface* p) noexcept {
-  p->Release();
-}
-}  // namespace detail
-
-template <typename Interface>
-using com_ptr = UniqueAny<Interface*, &detail::ReleaseInterface<Interface>>;
 
 }  // namespace tarnelle::win32

@@ -2,10 +2,14 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
+#include "win32/shared_cache.h"
 #include "win32/trace.h"
+#include "win32/unique.h"
 
 namespace tarnelle::win32 {
+namespace {
 
 unique_hfont CreateFontFor(const FontSpec& font, UINT dpi) {
   LOGFONTW lf{};
@@ -23,6 +27,19 @@ unique_hfont CreateFontFor(const FontSpec& font, UINT dpi) {
     TraceLastError(L"CreateFontIndirectW");
   }
   return handle;
+}
+
+}  // namespace
+
+shared_hfont SharedFontFor(const FontSpec& font, UINT dpi) {
+  using Key = std::tuple<std::wstring, double, int, BYTE, bool, bool, bool, UINT>;
+  static SharedCache<Key, std::remove_pointer_t<HFONT>> fonts;
+  const Key key{font.face,   font.points,    font.weight,        font.charset,
+                font.italic, font.underline, font.strikethrough, dpi};
+  return fonts.Get(key, [&] {
+    unique_hfont made = CreateFontFor(font, dpi);
+    return made ? shared_hfont(made.release(), [](HFONT f) { ::DeleteObject(f); }) : shared_hfont();
+  });
 }
 
 }  // namespace tarnelle::win32

@@ -1,10 +1,12 @@
 #include "win32/picture.h"
 
-#include <wincodec.h>
-#include <limits>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
 #include <utility>
 
-#include "win32/com.h"
+#include "win32/bitmap_file.h"
 #include "win32/trace.h"
 
 namespace tarnelle::win32 {
@@ -26,69 +28,35 @@ Picture& Picture::operator=(Picture&& other) noexcept {
   return *this;
 }
 
-std::uint32_t Picture::PixelAt(int x, int y) const noexcept {
-  if (!bitmap_ || x < 0 || y < 0 || x >= size_.cx || y >= size_.cy) {
-    return 0;
-  }
-  DIBSECTION dib{};
-  if (::GetObjectW(bitmap_.get(), sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBits == nullptr) {
-    return 0;
-  }
-  const auto* row = static_cast<const std::uint8_t*>(dib.dsBm.bmBits) +
-                    static_cast<std::ptrdiff_t>(y) * dib.dsBm.bmWidthBytes;
-  return reinterpret_cast<const std::uint32_t*>(row)[x];
-}
-
-Picture DecodePicture(const void* data, std::size_t size) {
-  if (data == nullptr || size == 0 || size > std::numeric_limits<DWORD>::max()) {
+Picture PictureFromBitmapFile(const void* data, std::size_t size) {
+  if (data == nullptr) {
     return {};
   }
-  com_ptr<IWICImagingFactory> factory;
-  if (const HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                            IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()));
-      FAILED(hr)) {
-    TraceError(L"CoCreateInstance(WICImagingFactory)", static_cast<DWORD>(hr));
-    return {};
-  }
-  com_ptr<IWICStream> stream;
-  com_ptr<IWICBitmapDecoder> decoder;
-  com_ptr<IWICBitmapFrameDecode> frame;
-  com_ptr<IWICFormatConverter> converter;
-  // The stream only reads the bytes, whatever its signature says.
-  auto* bytes = static_cast<BYTE*>(const_cast<void*>(data));
-  if (FAILED(factory.get()->CreateStream(stream.put())) ||
-      FAILED(stream.get()->InitializeFromMemory(bytes, static_cast<DWORD>(size))) ||
-      FAILED(factory.get()->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad,
-                                                    decoder.put())) ||
-      FAILED(decoder.get()->GetFrame(0, frame.put())) ||
-      FAILED(factory.get()->CreateFormatConverter(converter.put())) ||
-      FAILED(converter.get()->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
-                                         nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
-    return {};
-  }
-  UINT width = 0;
-  UINT height = 0;
-  if (FAILED(converter.get()->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 ||
-      height > 0x4000) {
+  const std::span<const std::uint8_t> file(static_cast<const std::uint8_t*>(data), size);
+  const std::optional<BitmapLayout> layout = ReadBitmapLayout(file);
+  if (!layout) {
     return {};
   }
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as WIC gives the rows
+  info.bmiHeader.biWidth = layout->width;
+  info.bmiHeader.biHeight = -layout->height;  // top-down, whatever the file's order
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   unique_hbitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || bits == nullptr) {
+    TraceLastError(L"CreateDIBSection");
     return {};
   }
-  const UINT stride = width * 4;
-  if (FAILED(converter.get()->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
-    return {};
+  const std::size_t stride = static_cast<std::size_t>(layout->width) * 4;
+  for (int y = 0; y < layout->height; ++y) {
+    const int from = layout->top_down ? y : layout->height - 1 - y;
+    std::memcpy(static_cast<std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride,
+                file.data() + layout->offset + static_cast<std::size_t>(from) * stride, stride);
   }
-  return Picture(std::move(bitmap), SIZE{static_cast<LONG>(width), static_cast<LONG>(height)});
+  return Picture(std::move(bitmap), SIZE{layout->width, layout->height});
 }
 
 Picture LoadPictureResource(HINSTANCE module, int id) {
@@ -98,7 +66,7 @@ Picture LoadPictureResource(HINSTANCE module, int id) {
   }
   HGLOBAL loaded = ::LoadResource(module, found);
   const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-  return DecodePicture(data, ::SizeofResource(module, found));
+  return PictureFromBitmapFile(data, ::SizeofResource(module, found));
 }
 
 void PaintPicture(HDC dc, const Picture& picture, const RECT& dest) noexcept {

@@ -1,12 +1,9 @@
 #pragma once
-// Pictures decoded from a module's resources by the platform's own image codecs (WIC), and the
-// image control that shows one of them.
-//
-// Decoding uses COM: the calling thread must have started it (ComScope) beforehand.
+// Pictures kept in a module's resources as 32-bit bitmap files with premultiplied alpha, taken
+// as they are (no picture codec, no COM), and the image control that shows one of them.
 
 #include <windows.h>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 
 #include "win32/click.h"
@@ -15,7 +12,7 @@
 
 namespace tarnelle::win32 {
 
-// A decoded picture: a top-down 32 bits per pixel DIB section with premultiplied alpha.
+// A picture: a top-down 32 bits per pixel DIB section with premultiplied alpha.
 class Picture {
  public:
   Picture() noexcept = default;
@@ -31,19 +28,16 @@ class Picture {
   [[nodiscard]] SIZE size() const noexcept { return size_; }
   explicit operator bool() const noexcept { return static_cast<bool>(bitmap_); }
 
-  // The stored pixel at (x, y): 0xAARRGGBB, colour premultiplied by alpha; 0 outside.
-  [[nodiscard]] std::uint32_t PixelAt(int x, int y) const noexcept;
-
  private:
   unique_hbitmap bitmap_;
   SIZE size_{};
 };
 
-// Decodes |size| bytes of any format the platform reads (GIF, JPEG, PNG, BMP); the first frame
-// of an animation. Returns an empty picture when the data cannot be decoded.
-[[nodiscard]] Picture DecodePicture(const void* data, std::size_t size);
+// The picture in |size| bytes of a .bmp file of 32 bits per pixel, uncompressed, its colour
+// already premultiplied by its alpha; an empty picture for any other data.
+[[nodiscard]] Picture PictureFromBitmapFile(const void* data, std::size_t size);
 
-// Decodes the RCDATA resource |id| of |module|.
+// The picture in the RCDATA resource |id| of |module|, a bitmap file as above.
 [[nodiscard]] Picture LoadPictureResource(HINSTANCE module, int id);
 
 // Paints |picture| stretched over |dest| of |dc|, blended over what is there by its alpha.

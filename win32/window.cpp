@@ -138,9 +138,10 @@ LRESULT CALLBACK ControlHook::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
   return self->OnControlMessage(msg, wp, lp);
 }
 
-HWND CreateControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style, HWND parent,
-                   int id) noexcept {
-  const HWND h = ::CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+HWND CreateControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style, HWND parent, int id,
+                   const RECT& bounds) noexcept {
+  const HWND h = ::CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
+                                   bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                                    ControlId(id), ThisModule(), nullptr);
   if (h == nullptr) {
     TraceLastError(cls);

@@ -89,9 +89,10 @@ class ControlHook {
   return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
 }
 
-// Creates a control of a system class (BUTTON, EDIT, STATIC...); nullptr (reported) on failure.
+// Creates a visible control of a system class (BUTTON, EDIT, STATIC...) at |bounds|, in pixels of
+// |parent|'s client area; nullptr (reported) on failure.
 [[nodiscard]] HWND CreateControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style,
-                                 HWND parent, int id) noexcept;
+                                 HWND parent, int id, const RECT& bounds) noexcept;
 
 // The window's text, whole.
 [[nodiscard]] std::wstring WindowText(HWND window);

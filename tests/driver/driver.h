@@ -4,7 +4,10 @@
 // it knows nothing of any test framework: a step tells whether it went as asked, or why not.
 
 #include <windows.h>
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <cwctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -105,6 +108,21 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = kPatienceMs) {
     }
   }
   return true;
+}
+
+// The file names of the modules loaded in process |pid|, in lower case; none when it cannot be read.
+inline std::vector<std::wstring> ModulesOf(DWORD pid) {
+  std::vector<std::wstring> modules;
+  const unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof(module);
+  for (BOOL more = snapshot.get() != INVALID_HANDLE_VALUE && ::Module32FirstW(snapshot.get(), &module); more;
+       more = ::Module32NextW(snapshot.get(), &module)) {
+    std::wstring name = module.szModule;
+    std::transform(name.begin(), name.end(), name.begin(), [](wchar_t c) { return std::towlower(c); });
+    modules.push_back(name);
+  }
+  return modules;
 }
 
 inline std::wstring Env(const wchar_t* name) {

@@ -180,16 +180,32 @@ int InkHeight(HWND control, int border = 0) {
                           std::find_if(rows.begin(), rows.end(), inked));
 }
 
+// The pointer's shape, as the window in front sets it.
+HCURSOR Pointer() {
+  CURSORINFO info{};
+  info.cbSize = sizeof(info);
+  return ::GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
 TEST_F(Tarnelle, HoveringTheLinkUnderlinesItUntilThePointerCrossesTheBackground) {
   Start();
   ASSERT_TRUE(MoveTo(app.Background()) && app.Sync());
   const int plain = Ink(app.Link());
+  const HCURSOR arrow = Pointer();
   ASSERT_TRUE(MoveTo(Offset(Centre(app.Link()), -40, 0)) && MoveTo(Centre(app.Link())));
   EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) > plain + 100; }));  // a line under the text
-  ASSERT_TRUE(MoveTo(Centre(app.Check(9))));                            // straight onto a checkbox
+  EXPECT_TRUE(WaitFor([&] { return Pointer() != arrow && Pointer() != nullptr; })) << "no hand over the link";
+  EXPECT_TRUE(WaitFor([&] {  // and, resting there, its tip about the other product
+    const std::vector<HWND> tips = WindowsOf(app.pid(), L"tooltips_class32");
+    return !tips.empty() && TextOf(tips.front()).find(L"Mossgate") != std::wstring::npos;
+  }));
+  ASSERT_TRUE(MoveTo(Centre(app.Check(9))));  // straight onto a checkbox
   EXPECT_TRUE(app.Sync() && Ink(app.Link()) > plain + 100);
   ASSERT_TRUE(MoveTo(app.Background()));
   EXPECT_TRUE(WaitFor([&] { return Ink(app.Link()) == plain; }));
+  EXPECT_TRUE(WaitFor([&] {
+    return Pointer() == arrow && WindowsOf(app.pid(), L"tooltips_class32").empty();
+  })) << "the hand or the tip stayed";
 }
 
 // The designed place of every control in twips (left, top, width, height) within the window, or
@@ -255,7 +271,24 @@ TEST_F(Tarnelle, WindowIsTheDesignAtEachDpiCentredFramelessOffTheTaskbarAndTabbe
     EXPECT_EQ(colour(POINT{RectOf(app.Box(n)).right - 6, Centre(app.Box(n)).y}),
               n % 2 == 1 ? RGB(255, 255, 128) : RGB(128, 255, 128));
   }
-  EXPECT_EQ(colour(Offset(POINT{RectOf(app.Title()).right, r.top}, 10, 3)), RGB(0, 153, 102));  // the strip
+  const COLORREF strip = RGB(0, 153, 102);
+  EXPECT_EQ(colour(Offset(POINT{RectOf(app.Title()).right, r.top}, 10, 3)), strip);
+  // Its pictures: the logo and the hide sign let the strip through their corners, the hide sign's
+  // bar is white, the close sign a white cross on red.
+  const std::vector<HWND> pictures = app.Pictures();
+  const auto in = [&](std::size_t picture, int dx, int dy) {
+    return colour(Offset(POINT{RectOf(pictures.at(picture)).left, RectOf(pictures.at(picture)).top}, dx, dy));
+  };
+  const COLORREF close_corner = in(2, 1, 1);
+  EXPECT_TRUE(in(0, 0, 0) == strip && in(1, 1, 1) == strip && in(1, 19, 11) == RGB(255, 255, 255));
+  EXPECT_TRUE(GetRValue(close_corner) > 180 && GetGValue(close_corner) < 80 && GetBValue(close_corner) < 80);
+  EXPECT_GT(GetGValue(in(2, 24, 9)), 200) << "no white cross";
+  // Nothing it shows at start needs a picture codec or the COM automation one pulls in.
+  const std::vector<std::wstring> modules = ModulesOf(app.pid());
+  EXPECT_NE(std::find(modules.begin(), modules.end(), L"comctl32.dll"), modules.end()) << "no module list";
+  for (const wchar_t* unwanted : {L"windowscodecs.dll", L"oleaut32.dll", L"propsys.dll"}) {
+    EXPECT_EQ(std::find(modules.begin(), modules.end(), unwanted), modules.end()) << unwanted;
+  }
   // Design tab indexes: the checkboxes, the chosen option, the slots' texts, the boxes.
   const int check_index[] = {0, 1, 2, 3, 4, 20, 24, 21, 22, 23};
   std::vector<std::pair<int, HWND>> order{{8, app.Mode(false)}};
