@@ -259,41 +259,26 @@ inline void Press(const std::vector<Key>& held, Key key) {
   SendKeys(keys);
 }
 
-// A hotkey as a person presses it, through the X keyboard when the session has xdotool. Keys sent
-// into Wine alone are unknown to X: a window coming forward just then makes Wine take the key
-// state afresh from X, which lets go of the held keys before the last one lands.
+// A hotkey: the held keys go down and are seen to stay down before the key is pressed. When a
+// window has just come forward Wine takes the key state afresh from X, which knows nothing of keys
+// sent with SendInput and so lets go of them; a key pressed just then would come without them.
 inline void PressHotkey(const std::vector<Key>& held, Key key) {
-  static const std::wstring xdotool = Env(L"TARNELLE_XDOTOOL");
-  const auto x_name = [](Key k) -> std::wstring {
-    switch (k.vk) {
-      case VK_CONTROL:
-        return L"ctrl";
-      case VK_SHIFT:
-        return L"shift";
-      case VK_MENU:
-        return L"alt";
-      case VK_LWIN:
-        return L"super";
-      default:
-        break;
-    }
-    if (k.vk >= VK_F1 && k.vk <= VK_F24) {
-      return L"F" + std::to_wstring(k.vk - VK_F1 + 1);
-    }
-    return (k.vk >= L'0' && k.vk <= L'9') || (k.vk >= L'A' && k.vk <= L'Z') ? std::wstring(1, k.vk) : L"";
+  const auto all_down = [&] {
+    return std::all_of(held.begin(), held.end(),
+                       [](Key k) { return (::GetAsyncKeyState(k.vk) & 0x8000) != 0; });
   };
-  std::wstring combination;
-  for (const Key k : held) {
-    combination += x_name(k) + L"+";
+  for (int tries = 0; tries < 5; ++tries) {
+    for (const Key k : held) {
+      KeyDown(k);
+    }
+    if (!WaitFor([&] { return !all_down(); }, 150)) {
+      break;  // they stayed down
+    }
   }
-  combination += x_name(key);
-  const bool named = combination.find(L"++") == std::wstring::npos && !combination.ends_with(L"+");
-  Process tool;
-  if (xdotool.empty() || !named || !tool.Start(xdotool, L"key " + combination)) {
-    Press(held, key);
-    return;
-  }
-  std::ignore = tool.Wait();  // a press that never ends shows as the press that did nothing
+  std::vector<std::pair<Key, bool>> rest = {{key, false}, {key, true}};
+  std::transform(held.rbegin(), held.rend(), std::back_inserter(rest),
+                 [](Key k) { return std::pair(k, true); });
+  SendKeys(rest);
 }
 
 // Whether another program could take this combination (MOD_* bits) as its hotkey now.
