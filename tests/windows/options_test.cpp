@@ -30,16 +30,25 @@ std::optional<std::wstring> RunValue() {
              : std::nullopt;
 }
 
-// How many processes run each of these programs now.
-int Running(std::initializer_list<std::wstring_view> names) {
+// The processes running now.
+std::vector<PROCESSENTRY32W> Processes() {
   const unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  std::vector<PROCESSENTRY32W> processes;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  int count = 0;
   for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
        more = ::Process32NextW(snapshot.get(), &entry)) {
+    processes.push_back(entry);
+  }
+  return processes;
+}
+
+// How many processes run each of these programs now.
+int Running(std::initializer_list<std::wstring_view> names) {
+  int count = 0;
+  for (const PROCESSENTRY32W& process : Processes()) {
     for (const std::wstring_view name : names) {
-      count += ::lstrcmpiW(entry.szExeFile, std::wstring(name).c_str()) == 0 ? 1 : 0;
+      count += ::lstrcmpiW(process.szExeFile, std::wstring(name).c_str()) == 0 ? 1 : 0;
     }
   }
   return count;
@@ -47,13 +56,9 @@ int Running(std::initializer_list<std::wstring_view> names) {
 
 // Ends what the program itself started, found by parent, so nothing the test caused outlives it.
 void EndChildrenOf(DWORD parent) {
-  const unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-       more = ::Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ParentProcessID == parent && entry.th32ProcessID != ::GetCurrentProcessId()) {
-      const unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+  for (const PROCESSENTRY32W& process : Processes()) {
+    if (process.th32ParentProcessID == parent && process.th32ProcessID != ::GetCurrentProcessId()) {
+      const unique_handle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.th32ProcessID));
       ::TerminateProcess(child.get(), 1);
       ::WaitForSingleObject(child.get(), kPatienceMs);
     }
