@@ -41,9 +41,10 @@ record() {  # record LAYER PASSED FAILED SKIPPED [NOTE]
 # failure in the log, counts one failure more.
 record_gtest() {  # record_gtest LAYER LOG STATUS
   local ok bad skip
+  # Wine ends each line of a Windows program with a carriage return.
   ok=$(grep -c '^\[       OK \]' "$2")
-  bad=$(grep -c '^\[  FAILED  \] .*(.* ms)$' "$2")
-  skip=$(grep -c '^\[  SKIPPED \] .*(.* ms)$' "$2")
+  bad=$(grep -c $'^\\[  FAILED  \\] .*(.* ms)\r\\?$' "$2")
+  skip=$(grep -c $'^\\[  SKIPPED \\] .*(.* ms)\r\\?$' "$2")
   if ! grep -q '^\[==========\] .* ran\.' "$2" || [[ $3 -ne 0 && $bad -eq 0 ]]; then
     record "$1" "$ok" $((bad + 1)) "$skip" "ended with status $3"
   else

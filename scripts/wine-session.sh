@@ -116,10 +116,19 @@ _ws_make_prefix() {
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"shell"="1024x768"\n\n'
     _ws_font_lines
   } | _ws_reg_file "$TARNELLE_SESSION_DIR/session.reg"
-  if ! _ws_import "$TARNELLE_SESSION_DIR/session.reg" >>"$TARNELLE_SESSION_DIR/wineboot.log" 2>&1; then
-    _ws_log "the session's registry settings were refused (see $TARNELLE_SESSION_DIR/wineboot.log)"
-    return 1
-  fi
+  # On a machine where Wine has just been installed the first import now and then fails while
+  # the new prefix is still settling; a second one a moment later goes through.
+  local try
+  for try in 1 2 3; do
+    _ws_import "$TARNELLE_SESSION_DIR/session.reg" >>"$TARNELLE_SESSION_DIR/wineboot.log" 2>&1 && break
+    if [[ $try -eq 3 ]]; then
+      _ws_log "the session's registry settings were refused:"
+      cat "$TARNELLE_SESSION_DIR/wineboot.log" >&2
+      return 1
+    fi
+    timeout 60 wineserver -w || true
+    sleep 2
+  done
   # The desktop that wineboot brought up was made before the settings above; let the server
   # end so that the next program starts the "shell" desktop afresh.
   if ! timeout 60 wineserver -w; then
