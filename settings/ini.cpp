@@ -15,19 +15,18 @@ IniFile& ProcessFile() {
 // The longest path the platform can hand back, NUL included.
 constexpr std::size_t kLongestPath = 32768;
 
-std::wstring ExecutableFolder() {
-  const std::wstring path = ReadGrowingText(
+}  // namespace
+
+std::wstring ThisProgramPath() {
+  return ReadGrowingText(
       [](wchar_t* buffer, std::size_t size) -> std::size_t {
         return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(size));
       },
       MAX_PATH, kLongestPath);
-  return FolderOfPath(path);
 }
 
-}  // namespace
-
 IniFile IniFile::InProgramFolder(std::wstring_view name) {
-  const std::wstring folder = ExecutableFolder();
+  const std::wstring folder = FolderOfPath(ThisProgramPath());
   if (folder.empty()) {
     return IniFile{};
   }
@@ -77,6 +76,26 @@ WriteResult IniFile::Write(std::wstring_view section, std::wstring_view key, std
   }
   const DWORD error = ::GetLastError();
   // Some refusals leave no error code; the caller still has to see one.
+  return {false, error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT};
+}
+
+WriteResult IniFile::WriteSection(std::wstring_view section,
+                                  const std::vector<std::pair<std::wstring, std::wstring>>& keys) const {
+  if (path_.empty()) {
+    return {false, ERROR_FILE_NOT_FOUND};
+  }
+  // "name=value" after "name=value", each ended by a NUL, and one more NUL at the end.
+  std::wstring lines;
+  for (const auto& [name, value] : keys) {
+    lines += name + L'=' + value + L'\0';
+  }
+  lines += L'\0';
+  const std::wstring section_z(section);
+  ::SetLastError(ERROR_SUCCESS);
+  if (::WritePrivateProfileSectionW(section_z.c_str(), lines.c_str(), path_.c_str())) {
+    return {};
+  }
+  const DWORD error = ::GetLastError();
   return {false, error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT};
 }
 

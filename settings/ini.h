@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace tarnelle::settings {
 
@@ -41,9 +42,16 @@ class IniFile {
   [[nodiscard]] WriteResult Write(std::wstring_view section, std::wstring_view key,
                                   std::wstring_view value) const;
 
+  // Replaces the whole of |section| with |keys| (name and value each), creating it as needed.
+  [[nodiscard]] WriteResult WriteSection(
+      std::wstring_view section, const std::vector<std::pair<std::wstring, std::wstring>>& keys) const;
+
  private:
   std::wstring path_;
 };
+
+// The full path of the running program; empty when it cannot be had.
+[[nodiscard]] std::wstring ThisProgramPath();
 
 // The process-wide file: SetINIFile chooses |name| in the program's folder, and ReadINI and
 // WriteINI go to the file chosen last.

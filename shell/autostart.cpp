@@ -19,13 +19,22 @@ bool StartsWithSession(std::wstring_view exe) {
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, run.put()) != ERROR_SUCCESS) {
     return false;
   }
-  wchar_t value[MAX_PATH * 4]{};
-  DWORD bytes = sizeof(value) - sizeof(wchar_t);
-  if (::RegGetValueW(run.get(), nullptr, kValueName, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
-      ERROR_SUCCESS) {
-    return false;
+  // A path may be as long as the platform allows, and the value may grow between two reads.
+  std::wstring value(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 4; ++tries) {
+    auto bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    const LSTATUS status =
+        ::RegGetValueW(run.get(), nullptr, kValueName, RRF_RT_REG_SZ, nullptr, value.data(), &bytes);
+    if (status == ERROR_SUCCESS) {
+      value.resize(bytes / sizeof(wchar_t));
+      return RunValueNames(value.c_str(), exe);  // up to its terminating NUL
+    }
+    if (status != ERROR_MORE_DATA) {
+      return false;
+    }
+    value.resize(bytes / sizeof(wchar_t) + 1);
   }
-  return RunValueNames(value, exe);
+  return false;
 }
 
 bool SetStartWithSession(std::wstring_view exe, bool on) {

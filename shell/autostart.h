@@ -7,6 +7,10 @@
 
 namespace tarnelle::shell {
 
+// Where the value is, as the user would look for it.
+inline constexpr wchar_t kRunKeyName[] =
+    L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 // Whether the session starts |exe|: the value exists and names this program.
 [[nodiscard]] bool StartsWithSession(std::wstring_view exe);
 

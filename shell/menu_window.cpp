@@ -107,12 +107,13 @@ void MenuWindow::Popup(HWND owner) {
   if (!Create()) {
     return;
   }
-  // Without the foreground the menu would not close when the user clicks elsewhere. A message open
-  // over the owner takes it, or the owner, disabled under it, would cover it (Wine).
-  std::ignore = ::SetForegroundWindow(::GetLastActivePopup(owner));  // refused under a foreground lock
+  // Asked first, while the window the user was in is still in front.
   if (on_open) {
     Refresh(on_open());
   }
+  // Without the foreground the menu would not close when the user clicks elsewhere. A message open
+  // over the owner takes it, or the owner, disabled under it, would cover it (Wine).
+  std::ignore = ::SetForegroundWindow(::GetLastActivePopup(owner));  // refused under a foreground lock
   POINT at{};
   std::ignore = win32::Check(::GetCursorPos(&at), L"GetCursorPos");
   const BOOL chosen = ::TrackPopupMenuEx(popup(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y,
@@ -144,18 +145,29 @@ void MenuWindow::Run(UINT command) {
       }
       break;
     default:
-      if (command > kFirstWindow && command <= kFirstWindow + 10 && on_window) {
-        const std::function<void(int)> window = on_window;
-        window(static_cast<int>(command - kFirstWindow));
-      } else if (command >= kFollowWindows && command <= kStartWithWindows && on_option) {
-        const std::function<void(UINT)> option = on_option;
-        option(command);
+      if (!on_choice) {
+        break;
+      }
+      if (command > kFirstWindow && command <= kFirstWindow + 10) {
+        const std::function<void(const MenuChoice&)> choose = on_choice;
+        choose({MenuChoice::Kind::kBringForward, static_cast<int>(command - kFirstWindow)});
+        return;
+      }
+      using Kind = MenuChoice::Kind;
+      for (const auto& [item, kind] :
+           {std::pair{kFollowWindows, Kind::kFollowWindows}, std::pair{kStartMissing, Kind::kStartMissing},
+            std::pair{kPressAgainGoesBack, Kind::kPressAgainGoesBack},
+            std::pair{kStartWithWindows, Kind::kStartWithWindows}}) {
+        if (command == item) {
+          const std::function<void(const MenuChoice&)> choose = on_choice;
+          choose({kind});
+        }
       }
       break;
   }
 }
 
-void MenuWindow::Refresh(const State& state) {
+void MenuWindow::Refresh(const MenuState& state) {
   const HMENU windows = ::GetSubMenu(popup(), kWindowsPosition);
   const HMENU options = ::GetSubMenu(popup(), kOptionsPosition);
   if (windows == nullptr || options == nullptr) {
@@ -165,7 +177,7 @@ void MenuWindow::Refresh(const State& state) {
     std::ignore = ::DeleteMenu(windows, 0, MF_BYPOSITION);  // fails only past the end
   }
   UINT command = kFirstWindow;
-  for (const Item& item : state.windows) {
+  for (const MenuState::Item& item : state.windows) {
     const UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED);
     std::ignore = win32::Check(::AppendMenuW(windows, flags, ++command, item.text.c_str()), L"AppendMenuW");
   }

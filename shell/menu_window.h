@@ -19,6 +19,7 @@
 #include <functional>
 #include <string>
 
+#include "shell/menu_state.h"
 #include "win32/window.h"
 
 namespace tarnelle::shell {
@@ -37,19 +38,6 @@ class MenuWindow : public win32::Window {
   static constexpr UINT kPressAgainGoesBack = 203;
   static constexpr UINT kStartWithWindows = 204;
 
-  // What the Windows and Options submenus show, asked for each time the menu opens.
-  struct Item {
-    std::wstring text;
-    bool enabled = true;
-  };
-  struct State {
-    std::array<Item, 10> windows;
-    bool follow_windows = false;
-    bool start_missing = false;
-    bool press_again_goes_back = false;
-    bool start_with_windows = false;
-  };
-
   // |client| is the designed size of the window's client area, in twips.
   explicit MenuWindow(SIZE client) noexcept : client_(client) {}
 
@@ -63,8 +51,8 @@ class MenuWindow : public win32::Window {
   void Popup(HWND owner);
 
   // The action of item |command|: Show and Exit call on_show and on_exit; the two About items
-  // open their pages with this window as the parent; a Windows item calls on_window with its
-  // slot, an option on_option with its command. Any other number does nothing.
+  // open their pages with this window as the parent; a Windows or Options item calls on_choice.
+  // Any other number does nothing.
   void Run(UINT command);
 
   // The window's menu bar, whose only item is the popup `cd`, and that popup; null before
@@ -73,13 +61,12 @@ class MenuWindow : public win32::Window {
   [[nodiscard]] HMENU popup() const noexcept;
 
   std::function<void()> on_show;
-  std::function<void()> on_exit;  // may end the program
-  std::function<State()> on_open;
-  std::function<void(int slot)> on_window;
-  std::function<void(UINT option)> on_option;
+  std::function<void()> on_exit;       // may end the program
+  std::function<MenuState()> on_open;  // asked before the menu takes the foreground
+  std::function<void(const MenuChoice&)> on_choice;
 
  private:
-  void Refresh(const State& state);
+  void Refresh(const MenuState& state);
 
   SIZE client_;
 };

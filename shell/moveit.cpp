@@ -26,6 +26,14 @@ void MoveForm(HWND window) noexcept {
   ::SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
+void ButtonDrag::Start(HWND window, UINT button_down) noexcept {
+  if (button_down == WM_LBUTTONDOWN) {
+    MoveForm(window);
+  } else if (button_down == WM_RBUTTONDOWN || button_down == WM_MBUTTONDOWN) {
+    Begin(window, button_down + 1);  // each button's release follows its press
+  }
+}
+
 void ButtonDrag::Begin(HWND window, UINT button_up) noexcept {
   RECT r{};
   if (::IsZoomed(window) || !win32::Check(::GetWindowRect(window, &r), L"GetWindowRect")) {

@@ -14,6 +14,9 @@ void MoveForm(HWND window) noexcept;
 // pointer after that button is let go; this one follows it while that button is held.
 class ButtonDrag {
  public:
+  // A press of |button_down| (WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN) on |window|'s
+  // background: the left button hands the drag to the platform (MoveForm), the others follow.
+  void Start(HWND window, UINT button_down) noexcept;
   // Starts following the pointer; |button_up| is the release that ends it (WM_RBUTTONUP or
   // WM_MBUTTONUP). A maximised window is left alone.
   void Begin(HWND window, UINT button_up) noexcept;

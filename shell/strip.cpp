@@ -1,24 +1,20 @@
 #include "shell/strip.h"
 
 #include "shell/moveit.h"
+
+#include <utility>
+
+#include "win32/module.h"
 #include "win32/trace.h"
 
 namespace tarnelle::shell {
-namespace {
 
-void Place(HWND window, const RECT& r) {
-  std::ignore = win32::Check(::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left,
-                                            r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE),
-                             L"SetWindowPos");
-}
-
-}  // namespace
-
-bool TitleStrip::Create(HWND parent, int control_id, const StripLook& look, const RECT& strip,
-                        const RECT& title, HFONT title_font) {
+bool TitleStrip::Create(HWND parent, int control_id, const StripLook& look, const StripPlaces& places,
+                        HFONT title_font) {
   static const win32::WindowClass cls({.name = L"Tarnelle.TitleStrip"});
   background_.reset(::CreateSolidBrush(look.background));
   title_color_ = look.title_color;
+  const RECT& strip = places.strip;
   if (CreateFrom(cls, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, strip.left, strip.top,
                  strip.right - strip.left, strip.bottom - strip.top, parent,
                  win32::ControlId(control_id)) == nullptr) {
@@ -26,18 +22,33 @@ bool TitleStrip::Create(HWND parent, int control_id, const StripLook& look, cons
   }
   // SS_NOTIFY: without it the title lets every mouse message through to the strip but the
   // cursor's, and a press on it would not be seen as the title's.
-  title_ = win32::CreateControl(L"STATIC", look.title, SS_NOTIFY | SS_LEFT, 0, hwnd(), 0, title);
+  title_ = win32::CreateControl(L"STATIC", look.title, SS_NOTIFY | SS_LEFT, 0, hwnd(), 0, places.title);
   if (title_ == nullptr) {
     return false;
   }
   win32::SetFont(title_, title_font, false);  // not shown yet
+  const HINSTANCE module = win32::ThisModule();
+  const std::pair<win32::Image*, int> pictures[] = {
+      {&logo, look.logo}, {&hide, look.hide}, {&close, look.close}};
+  const RECT* place = &places.logo;
+  int picture_id = control_id;  // the pictures' identifiers follow the strip's
+  for (const auto& [image, id] : pictures) {
+    if (!image->Create(hwnd(), *place++, ++picture_id)) {
+      return false;
+    }
+    image->SetPicture(win32::LoadPictureResource(module, id));
+  }
+  hide.SetStretch(true);
   return title_hook_.Attach(title_);
 }
 
-void TitleStrip::Layout(const RECT& strip, const RECT& title, HFONT title_font) {
+void TitleStrip::Layout(const StripPlaces& places, HFONT title_font) {
   win32::SetFont(title_, title_font, true);
-  Place(hwnd(), strip);
-  Place(title_, title);
+  win32::Place(hwnd(), places.strip);
+  win32::Place(title_, places.title);
+  win32::Place(logo.hwnd(), places.logo);
+  win32::Place(hide.hwnd(), places.hide);
+  win32::Place(close.hwnd(), places.close);
 }
 
 LRESULT TitleStrip::OnEraseBackground(HDC dc) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "win32/picture.h"
 #include "win32/unique.h"
 #include "win32/window.h"
 
@@ -14,17 +15,34 @@ struct StripLook {
   COLORREF background;
   COLORREF title_color;
   const wchar_t* title;
+  int logo;  // RCDATA pictures of the program, from the left: the logo, hide and close
+  int hide;
+  int close;
+};
+
+// Where the strip sits in its parent and its parts in it, in pixels.
+struct StripPlaces {
+  RECT strip;
+  RECT title;
+  RECT logo;
+  RECT hide;
+  RECT close;
 };
 
 class TitleStrip final : public win32::Window {
  public:
-  // Creates the strip and the title at their places (in pixels of their parents), the title
-  // drawing with |title_font|, which the caller keeps alive.
-  [[nodiscard]] bool Create(HWND parent, int control_id, const StripLook& look, const RECT& strip,
-                            const RECT& title, HFONT title_font);
-  // Places both again, and gives the title its font, as at a change of DPI.
-  void Layout(const RECT& strip, const RECT& title, HFONT title_font);
+  // Creates the strip with its title and pictures at their places, the title drawing with
+  // |title_font|, which the caller keeps alive. The hide picture is stretched over its place.
+  [[nodiscard]] bool Create(HWND parent, int control_id, const StripLook& look, const StripPlaces& places,
+                            HFONT title_font);
+  // Places everything again, and gives the title its font, as at a change of DPI.
+  void Layout(const StripPlaces& places, HFONT title_font);
   [[nodiscard]] HWND title() const noexcept { return title_; }
+
+  // Their on_click is the caller's.
+  win32::Image logo;
+  win32::Image hide;
+  win32::Image close;
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

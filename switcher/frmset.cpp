@@ -4,14 +4,7 @@
 #include <utility>
 
 #include "hotkeybox/properties.h"
-#include "shell/autostart.h"
 #include "shell/links.h"
-#include "switcher/handle_text.h"
-#include "switcher/keyfun.h"
-#include "switcher/open_windows.h"
-#include "settings/paths.h"
-#include "win32/click.h"
-#include "win32/font.h"
 #include "win32/message_box.h"
 #include "win32/module.h"
 #include "win32/trace.h"
@@ -27,13 +20,11 @@ constexpr int kIdText = 300;   // + slot
 constexpr int kIdModeGet = 400;
 constexpr int kIdModeChange = 401;
 constexpr int kIdLinkLabel = 402;
-constexpr int kIdStrip = 403;
-constexpr int kIdLogo = 404;
-constexpr int kIdHideImage = 405;
-constexpr int kIdCloseImage = 406;
+constexpr int kIdStrip = 403;  // its pictures follow
 
 constexpr wchar_t kCaption[] = L"\u8bbe\u7f6e";  // 设置
 constexpr wchar_t kLinkTip[] = L"Mossgate: every trail has a guide.";
+constexpr wchar_t kLinkCaption[] = L"Orvanta:  Mossgate is Search Guides!";
 
 // The designed fonts.
 constexpr wchar_t kYaHei[] = L"\u5fae\u8f6f\u96c5\u9ed1";  // 微软雅黑
@@ -59,55 +50,17 @@ RECT Pixels(const design::Twips& t, UINT dpi) {
   return RECT{px(t.left), px(t.top), px(t.left) + px(t.width), px(t.top) + px(t.height)};
 }
 
-void Place(HWND window, const RECT& r) {
-  std::ignore = win32::Check(::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left,
-                                            r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE),
-                             L"SetWindowPos");
-}
-
 }  // namespace
 
-// The hidden window that owns the main window, so that no shell gives the program a taskbar
-// button. Closing it closes the program the way the close picture does.
-class frmSet::OwnerWindow final : public win32::Window {
+// The host of one box: the program is running, the box is OrvantaN, and only its HotKeyPressed
+// is handled.
+class frmSet::SlotHost final : public hotkeybox::ControlSite, public hotkeybox::OrvantaEvents {
  public:
-  explicit OwnerWindow(frmSet& form) : form_(form) {}
-
-  [[nodiscard]] bool Create() {
-    static const win32::WindowClass cls({.name = L"Tarnelle.Owner"});
-    return CreateFrom(cls, WS_EX_TOOLWINDOW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr) != nullptr;
-  }
-
- protected:
-  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (msg == WM_CLOSE) {
-      form_.Image3_Click();
-      return 0;
-    }
-    return Window::OnMessage(msg, wp, lp);
-  }
-
- private:
-  frmSet& form_;
-};
-
-// The host of one box: the program is running, and the box is OrvantaN.
-class frmSet::SlotSite final : public hotkeybox::ControlSite {
- public:
-  explicit SlotSite(int slot) : slot_(slot) {}
+  SlotHost(frmSet& form, int slot) : form_(form), slot_(slot) {}
   [[nodiscard]] bool UserMode() const override { return true; }
   [[nodiscard]] hotkeybox::FontDesc AmbientFont() const override { return FormFont(); }
   [[nodiscard]] std::wstring ExtenderName() const override { return L"Orvanta" + std::to_wstring(slot_); }
   void PropertyChanged(std::wstring_view) override {}  // the running program keeps no design
-
- private:
-  int slot_;
-};
-
-// The window handles only HotKeyPressed of its boxes.
-class frmSet::SlotEvents final : public hotkeybox::OrvantaEvents {
- public:
-  SlotEvents(frmSet& form, int slot) : form_(form), slot_(slot) {}
   void HotKeyPressed() override { form_.Orvanta_HotKeyPressed(slot_); }
 
  private:
@@ -115,51 +68,9 @@ class frmSet::SlotEvents final : public hotkeybox::OrvantaEvents {
   int slot_;
 };
 
-// The link label: a hand cursor, underlined while the pointer moves over it, and a click that
-// opens its page on the release, as a button's does.
-class frmSet::LinkHook final : public win32::ControlHook {
- public:
-  explicit LinkHook(frmSet& form) : form_(form) {}
-
- protected:
-  LRESULT OnControlMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    switch (msg) {
-      case WM_MOUSEMOVE:
-        form_.SetLinkUnderline(true);
-        form_.ShowLinkTip(msg, wp, lp);
-        break;
-      case WM_SETCURSOR:
-        if (const HCURSOR hand = form_.HandCursor()) {
-          ::SetCursor(hand);
-          return TRUE;
-        }
-        break;
-      case WM_LBUTTONDOWN:
-        click_.OnButtonDown(control());
-        return 0;
-      case WM_LBUTTONDBLCLK:
-        click_.OnDoubleClick(control());
-        return 0;
-      case WM_CAPTURECHANGED:
-        click_.OnCaptureChanged();
-        break;
-      case WM_LBUTTONUP:
-        if (click_.OnButtonUp(control(), lp)) {
-          form_.Label1_Click();
-        }
-        return 0;
-      default:
-        break;
-    }
-    return CallNext(msg, wp, lp);
-  }
-
- private:
-  frmSet& form_;
-  win32::ClickTracker click_;
-};
-
-frmSet::frmSet(const Resources& resources) : resources_(resources) {}
+frmSet::frmSet(const Resources& resources)
+    : resources_(resources),
+      link_({kLinkCaption, kLinkTip, resources.hand_cursor, resources.hand_hot_spot}) {}
 
 frmSet::~frmSet() {
   // Gone before its members (and before its owner, whose destruction would take it along).
@@ -173,22 +84,30 @@ bool frmSet::Create() {
       {.name = kClassName, .background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1))});
   // Borderless, and no taskbar button: the program lives in the notification area. A tool
   // window owned by a hidden window gets no button from any shell.
-  owner_ = std::make_unique<OwnerWindow>(*this);
-  if (!owner_->Create() || !activation_.Create() || !starter_.Create()) {
+  // Closing the hidden owner closes the program the way the close picture does.
+  owner_.on_close = [this] { Image3_Click(); };
+  if (!owner_.Create() || !platform_.Create()) {
     return false;
   }
+  // Beside the hotkeys, in the file every box keeps them in.
+  const auto settings = settings::IniFile::InProgramFolder(hotkeybox::StorageProperties{}.INIFileName);
+  model_ = std::make_unique<SlotModel>(MakeSlotCalls(settings), settings.path());
+  platform_.on_timer = [this](Timer timer) { model_->OnTimer(timer); };
+  platform_.on_worker_done = [this](unsigned generation, WorkerResult result) {
+    model_->OnWorkerDone(generation, result);
+  };
   // Made where it first shows, centred on the primary screen at its designed size; a screen of
   // another density than the system's, known once the window exists, moves it once more.
   const UINT system_dpi = win32::DpiOf(nullptr);
   const RECT placed = CentredOnPrimary(system_dpi);
   if (CreateFrom(cls, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kCaption, WS_POPUP | WS_CLIPCHILDREN,
                  placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
-                 owner_->hwnd(), nullptr) == nullptr) {
+                 owner_.hwnd(), nullptr) == nullptr) {
     return false;
   }
   dpi_ = win32::DpiOf(hwnd());
   if (dpi_ != system_dpi) {
-    Place(hwnd(), CentredOnPrimary(dpi_));
+    win32::Place(hwnd(), CentredOnPrimary(dpi_));
   }
   const HINSTANCE module = win32::ThisModule();
   icon_ = win32::LoadIconResource(module, resources_.icon, ::GetSystemMetricsForDpi(SM_CXICON, dpi_));
@@ -199,28 +118,38 @@ bool frmSet::Create() {
   if (!CreateControls()) {
     return false;
   }
-  // Beside the hotkeys, in the file every box keeps them in.
-  memory_ = SlotMemory(settings::IniFile::InProgramFolder(hotkeybox::StorageProperties{}.INIFileName));
-  memory_.Load();
-  RestoreSlots();
-  starter_.on_window = [this](int slot, HWND window) {
-    SetSlotWindow(slot, window);
-    SwitchTo(keyfun::ToHandle(window));
-  };
-  starter_.on_gave_up = [](int) { keyfun::Calls().warn(); };
+  model_->Start();
   Form_Load();
   return true;
 }
 
+SlotCalls frmSet::MakeSlotCalls(const settings::IniFile& file) {
+  SlotCalls calls = platform_.Calls(file);
+  calls.hotkey_text = [this](int slot) { return Box(slot).Text(); };
+  calls.show_slot_text = [this](int slot, const std::wstring& text) {
+    std::ignore = win32::Check(::SetWindowTextW(TextBox(slot), text.c_str()), L"SetWindowTextW");
+  };
+  calls.show_error = [this](const std::wstring& text) { win32::ShowError(hwnd(), text); };
+  calls.save_hotkeys = [this] {
+    std::wstring refused;
+    for (int slot = 1; slot <= design::kSlotCount; ++slot) {
+      const hotkeybox::SaveResult r = Box(slot).SaveSettings();
+      if (!r.ok && refused.empty()) {
+        refused = r.where;
+      }
+    }
+    return refused;
+  };
+  calls.remove_icon = [this] {
+    std::ignore = tray_.Delete();  // nothing more can be done for an icon the shell will not drop
+  };
+  calls.end_program = [] { ::ExitProcess(0); };
+  return calls;
+}
+
 RECT frmSet::CentredOnPrimary(UINT dpi) {
   const RECT client = Pixels(design::kClient, dpi);  // no frame: the window is its client area
-  MONITORINFO mi{};
-  mi.cbSize = sizeof(mi);
-  std::ignore = win32::Check(
-      ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi), L"GetMonitorInfoW");
-  const int x = mi.rcMonitor.left + (mi.rcMonitor.right - mi.rcMonitor.left - client.right) / 2;
-  const int y = mi.rcMonitor.top + (mi.rcMonitor.bottom - mi.rcMonitor.top - client.bottom) / 2;
-  return RECT{x, y, x + client.right, y + client.bottom};
+  return win32::CentredOnPrimary(SIZE{client.right, client.bottom});
 }
 
 frmSet::Fonts frmSet::MakeFonts(UINT dpi) {
@@ -234,7 +163,7 @@ frmSet::Part frmSet::PartOf(const design::TabStop& stop) const {
   const HFONT form = fonts_.form.get();
   switch (stop.control) {
     case design::Control::kLabel1:
-      return {link_label_, design::kLinkLabel, link_underlined_ ? fonts_.link_underlined.get() : form};
+      return {link_.control(), design::kLinkLabel, nullptr};  // it changes its font itself
     case design::Control::kPmenu:
       return {strip_.hwnd(), design::kStrip, nullptr};  // the title in it has its own
     case design::Control::kSelemode0:
@@ -299,16 +228,17 @@ bool frmSet::CreateControl(const design::TabStop& stop) {
           win32::CreateControl(L"EDIT", L"", WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, hwnd(),
                                kIdText + stop.slot, r);
       return slots_.at(Index(stop.slot)).text != nullptr;
-    case design::Control::kOrvanta:
-      return CreateSlotBox(stop.slot, r);
+    case design::Control::kOrvanta: {
+      Slot& s = slots_.at(Index(stop.slot));
+      s.host = std::make_unique<SlotHost>(*this, stop.slot);
+      s.box = std::make_unique<hotkeybox::Orvanta>(*s.host, *s.host);
+      return s.box->Create(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, kIdBox + stop.slot);
+    }
     case design::Control::kLabel1:
-      // Its tip and its hand cursor are made when the pointer first comes over it.
-      link_label_ = win32::CreateControl(L"STATIC", L"Orvanta:  Mossgate is Search Guides!",
-                                         SS_NOTIFY | SS_LEFT, 0, hwnd(), kIdLinkLabel, r);
-      link_hook_ = std::make_unique<LinkHook>(*this);
-      return link_label_ != nullptr && link_hook_->Attach(link_label_);
+      link_.on_click = [this] { Label1_Click(); };
+      return link_.Create(hwnd(), kIdLinkLabel, r, fonts_.form.get(), fonts_.link_underlined.get());
     case design::Control::kPmenu:
-      return CreateStrip(r);
+      return CreateStrip();
     case design::Control::kSelemode0:
       mode_get_ = win32::CreateControl(L"BUTTON", L"Get Form", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0,
                                        hwnd(), kIdModeGet, r);
@@ -324,33 +254,18 @@ bool frmSet::CreateControl(const design::TabStop& stop) {
   return false;
 }
 
-bool frmSet::CreateSlotBox(int slot, const RECT& r) {
-  Slot& s = slots_.at(Index(slot));
-  s.site = std::make_unique<SlotSite>(slot);
-  s.events = std::make_unique<SlotEvents>(*this, slot);
-  s.box = std::make_unique<hotkeybox::Orvanta>(*s.site, *s.events);
-  return s.box->Create(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, kIdBox + slot);
+shell::StripPlaces frmSet::StripPlaces() const {
+  return {Pixels(design::kStrip, dpi_), Pixels(design::kTitle, dpi_), Pixels(design::kLogo, dpi_),
+          Pixels(design::kHideImage, dpi_), Pixels(design::kCloseImage, dpi_)};
 }
 
-bool frmSet::CreateStrip(const RECT& r) {
-  const shell::StripLook look{design::kStripColor, design::kTitleColor, L"Orvanta Tarnelle"};
-  if (!strip_.Create(hwnd(), kIdStrip, look, r, Pixels(design::kTitle, dpi_), fonts_.title.get())) {
-    return false;
-  }
-  const HINSTANCE module = win32::ThisModule();
-  if (!logo_.Create(strip_.hwnd(), Pixels(design::kLogo, dpi_), kIdLogo) ||
-      !hide_image_.Create(strip_.hwnd(), Pixels(design::kHideImage, dpi_), kIdHideImage) ||
-      !close_image_.Create(strip_.hwnd(), Pixels(design::kCloseImage, dpi_), kIdCloseImage)) {
-    return false;
-  }
-  logo_.SetPicture(win32::LoadPictureResource(module, resources_.logo));
-  logo_.on_click = [this] { logo_Click(); };
-  hide_image_.SetPicture(win32::LoadPictureResource(module, resources_.hide_image));
-  hide_image_.SetStretch(true);
-  hide_image_.on_click = [this] { Image2_Click(); };
-  close_image_.SetPicture(win32::LoadPictureResource(module, resources_.close_image));
-  close_image_.on_click = [this] { Image3_Click(); };
-  return true;
+bool frmSet::CreateStrip() {
+  const shell::StripLook look{design::kStripColor, design::kTitleColor,   L"Orvanta Tarnelle",
+                              resources_.logo,     resources_.hide_image, resources_.close_image};
+  strip_.logo.on_click = [this] { logo_Click(); };
+  strip_.hide.on_click = [this] { Image2_Click(); };
+  strip_.close.on_click = [this] { Image3_Click(); };
+  return strip_.Create(hwnd(), kIdStrip, look, StripPlaces(), fonts_.title.get());
 }
 
 void frmSet::Arrange() {
@@ -360,15 +275,13 @@ void frmSet::Arrange() {
                              L"SetWindowPos");
   for (const design::TabStop& stop : design::TabOrder()) {
     const Part part = PartOf(stop);
-    Place(part.window, Pixels(part.where, dpi_));
+    win32::Place(part.window, Pixels(part.where, dpi_));
     if (part.font != nullptr) {
       win32::SetFont(part.window, part.font, true);
     }
   }
-  strip_.Layout(Pixels(design::kStrip, dpi_), Pixels(design::kTitle, dpi_), fonts_.title.get());
-  Place(logo_.hwnd(), Pixels(design::kLogo, dpi_));
-  Place(hide_image_.hwnd(), Pixels(design::kHideImage, dpi_));
-  Place(close_image_.hwnd(), Pixels(design::kCloseImage, dpi_));
+  link_.SetFonts(fonts_.form.get(), fonts_.link_underlined.get());
+  strip_.Layout(StripPlaces(), fonts_.title.get());
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
     Box(slot).OnDpiChanged(dpi_);
   }
@@ -396,103 +309,8 @@ void frmSet::selemode_Click(std::int16_t index) {
 }
 
 void frmSet::Orvanta_HotKeyPressed(int slot) {
-  const std::int16_t mode = curmode_.value_or(0);
-  if (mode == 0) {
-    const HWND front = keyfun::ToHwnd(keyfun::GetForm());
-    std::ignore =
-        win32::Check(::SetWindowTextW(TextBox(slot), FormatHandleText(keyfun::ToHandle(front)).c_str()),
-                     L"SetWindowTextW");
-    if (memory_.Has(Option::kFollowWindows)) {
-      memory_.SetIdentity(slot, IdentityOf(front));
-    }
-    return;
-  }
-  if (mode == 1) {
-    BringForward(slot);
-  }
-}
-
-void frmSet::Windows_Click(int slot) {
-  BringForward(slot);
-}
-
-void frmSet::SetSlotWindow(int slot, HWND window) {
-  std::ignore = win32::Check(
-      ::SetWindowTextW(TextBox(slot), FormatHandleText(keyfun::ToHandle(window)).c_str()), L"SetWindowTextW");
-}
-
-HWND frmSet::Follower(int slot, std::optional<std::int32_t> handle) const {
-  const std::optional<WindowIdentity>& remembered = memory_.Identity(slot);
-  if (!memory_.Has(Option::kFollowWindows) || !remembered) {
-    return nullptr;
-  }
-  // The window is still there, and still the same program's: nothing to follow.
-  if (handle && ::IsWindow(keyfun::ToHwnd(*handle))) {
-    const auto now = IdentityOf(keyfun::ToHwnd(*handle));
-    if (now && SameProgramAndClass(WindowIdentity{now->program, remembered->window_class, {}},
-                                   WindowIdentity{remembered->program, remembered->window_class, {}})) {
-      return nullptr;
-    }
-  }
-  return FindOpenWindow(*remembered);
-}
-
-void frmSet::BringForward(int slot) {
-  const std::wstring text = win32::WindowText(TextBox(slot));
-  std::optional<std::int32_t> handle = ParseHandleText(text);
-  if (const HWND follower = Follower(slot, handle)) {
-    SetSlotWindow(slot, follower);
-    handle = keyfun::ToHandle(follower);
-  } else if (memory_.Has(Option::kFollowWindows) && memory_.Identity(slot) &&
-             !(handle && ::IsWindow(keyfun::ToHwnd(*handle)))) {
-    // Its program is not running: start it when asked to, and bring its window when it comes.
-    if (memory_.Has(Option::kStartMissing) && starter_.Start(slot, *memory_.Identity(slot))) {
-      return;
-    }
-    activation_.Follow({keyfun::SwitchAttempt::Result::kNoWindow, nullptr});
-    return;
-  }
-  if (text.empty() && !handle) {
-    return;  // an empty slot stays silent
-  }
-  if (!handle) {
-    activation_.Follow({keyfun::SwitchAttempt::Result::kNoWindow, nullptr});
-    return;
-  }
-  const HWND window = keyfun::ToHwnd(*handle);
-  const HWND front = ::GetForegroundWindow();
-  if (memory_.Has(Option::kPressAgainGoesBack) && front != nullptr &&
-      (front == window || ::GetAncestor(front, GA_ROOTOWNER) == window)) {
-    // Already in front: back to where the last switch came from, if that is still there.
-    if (before_last_switch_ != front && ::IsWindow(before_last_switch_)) {
-      SwitchTo(keyfun::ToHandle(before_last_switch_));
-    }
-    return;
-  }
-  SwitchTo(*handle);
-}
-
-void frmSet::SwitchTo(std::int32_t handle) {
-  const HWND front = ::GetForegroundWindow();
-  const keyfun::SwitchAttempt attempt = keyfun::ChangeForm(handle);
-  if (attempt.result == keyfun::SwitchAttempt::Result::kInFront ||
-      attempt.result == keyfun::SwitchAttempt::Result::kRefused) {
-    before_last_switch_ = front;
-  }
-  activation_.Follow(attempt);
-}
-
-void frmSet::RestoreSlots() {
-  if (!memory_.Has(Option::kFollowWindows)) {
-    return;  // a start shows no remembered windows
-  }
-  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    if (const auto& remembered = memory_.Identity(slot)) {
-      if (const HWND window = FindOpenWindow(*remembered)) {
-        SetSlotWindow(slot, window);
-      }
-    }
-  }
+  using Mode = SlotModel::Mode;
+  model_->Press(slot, curmode_.value_or(0) == 1 ? Mode::kStartChangeForm : Mode::kGetForm);
 }
 
 void frmSet::SlotReconcile(int slot) {
@@ -510,32 +328,8 @@ void frmSet::chkCheck_Click(int slot) {
   SlotReconcile(slot);
 }
 
-std::wstring frmSet::SaveAll() {
-  std::wstring refused;
-  if (!memory_.Save().ok) {
-    refused = settings::IniFile::InProgramFolder(hotkeybox::StorageProperties{}.INIFileName).path();
-  }
-  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    const hotkeybox::SaveResult r = Box(slot).SaveSettings();
-    if (!r.ok && refused.empty()) {
-      refused = r.where;
-    }
-  }
-  return refused;
-}
-
 void frmSet::Image3_Click() {
-  if (exiting_) {
-    return;  // a second Exit (or close) while the first one's message is open
-  }
-  exiting_ = true;
-  const std::wstring refused = SaveAll();
-  if (!refused.empty()) {
-    // Ending as if all were saved would lose the hotkeys without a word.
-    win32::ShowError(hwnd(), L"The hotkeys could not be saved to " + refused + L".");
-  }
-  std::ignore = tray_.Delete();  // nothing more can be done for an icon the shell will not drop
-  ::ExitProcess(0);
+  model_->Exit(SlotModel::ExitRoute::kClose);
 }
 
 void frmSet::Image2_Click() {
@@ -550,8 +344,8 @@ void frmSet::Label1_Click() {
   shell::OpenLink(hwnd(), shell::kMossgateUrl);
 }
 
-void frmSet::Form_MouseDown() {
-  shell::MoveForm(hwnd());
+void frmSet::Form_MouseDown(UINT button_down) {
+  drag_.Start(hwnd(), button_down);
 }
 
 void frmSet::Show_Click() {
@@ -562,90 +356,14 @@ void frmSet::exit_Click() {
   Image3_Click();
 }
 
-namespace {
-
-std::wstring ThisProgram() {
-  return settings::ReadGrowingText(
-      [](wchar_t* buffer, std::size_t size) -> std::size_t {
-        return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(size));
-      },
-      MAX_PATH, 32768);
-}
-
-}  // namespace
-
-shell::MenuWindow::State frmSet::MenuState() const {
-  shell::MenuWindow::State state;
-  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-    const auto handle = ParseHandleText(win32::WindowText(TextBox(slot)));
-    HWND window = handle && ::IsWindow(keyfun::ToHwnd(*handle)) ? keyfun::ToHwnd(*handle) : nullptr;
-    if (const HWND follower = Follower(slot, handle)) {
-      window = follower;
-    }
-    std::optional<std::wstring> title;
-    if (window != nullptr) {
-      wchar_t text[256]{};
-      const int n = ::InternalGetWindowText(window, text, 256);  // no message: a hung window cannot hold us
-      title = std::wstring(text, static_cast<std::size_t>(n > 0 ? n : 0));
-    }
-    state.windows.at(static_cast<std::size_t>(slot - 1)) = {
-        WindowsMenuItem(slot, slots_.at(Index(slot)).box->Text(), title), title.has_value()};
-  }
-  state.follow_windows = memory_.Has(Option::kFollowWindows);
-  state.start_missing = memory_.Has(Option::kStartMissing);
-  state.press_again_goes_back = memory_.Has(Option::kPressAgainGoesBack);
-  state.start_with_windows = shell::StartsWithSession(ThisProgram());
-  return state;
-}
-
-void frmSet::Options_Click(UINT item) {
-  const auto toggle = [this](Option option) { return memory_.Set(option, !memory_.Has(option)); };
-  bool saved = true;
-  switch (item) {
-    case shell::MenuWindow::kFollowWindows:
-      saved = toggle(Option::kFollowWindows);
-      if (memory_.Has(Option::kFollowWindows)) {
-        // The windows the slots hold now are the ones to follow from here on.
-        for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-          const auto handle = ParseHandleText(win32::WindowText(TextBox(slot)));
-          if (handle && ::IsWindow(keyfun::ToHwnd(*handle))) {
-            memory_.SetIdentity(slot, IdentityOf(keyfun::ToHwnd(*handle)));
-          }
-        }
-      }
-      break;
-    case shell::MenuWindow::kStartMissing:
-      saved = toggle(Option::kStartMissing);
-      break;
-    case shell::MenuWindow::kPressAgainGoesBack:
-      saved = toggle(Option::kPressAgainGoesBack);
-      break;
-    case shell::MenuWindow::kStartWithWindows: {
-      const std::wstring program = ThisProgram();
-      std::ignore =
-          shell::SetStartWithSession(program, !shell::StartsWithSession(program));  // the mark tells
-      break;
-    }
-    default:
-      break;
-  }
-  if (!saved) {
-    win32::ShowError(
-        hwnd(), L"The options could not be saved to " +
-                    settings::IniFile::InProgramFolder(hotkeybox::StorageProperties{}.INIFileName).path() +
-                    L".");
-  }
-}
-
 shell::MenuWindow& frmSet::MenuWindow() {
   if (!menu_window_) {
     menu_window_ =
         std::make_unique<shell::MenuWindow>(SIZE{design::kMenuWindowWidth, design::kMenuWindowHeight});
     menu_window_->on_show = [this] { Show_Click(); };
     menu_window_->on_exit = [this] { exit_Click(); };
-    menu_window_->on_open = [this] { return MenuState(); };
-    menu_window_->on_window = [this](int slot) { Windows_Click(slot); };
-    menu_window_->on_option = [this](UINT item) { Options_Click(item); };
+    menu_window_->on_open = [this] { return model_->OpenMenu(); };
+    menu_window_->on_choice = [this](const shell::MenuChoice& choice) { model_->Choose(choice); };
   }
   return *menu_window_;
 }
@@ -658,51 +376,16 @@ void frmSet::Form_TrayNotify(LPARAM lp) {
     MenuWindow().Popup(hwnd());
   }
   if (decision.clear_underline) {
-    SetLinkUnderline(false);
+    link_.SetUnderline(false);
   }
-}
-
-HCURSOR frmSet::HandCursor() {
-  if (!hand_cursor_) {  // a cursor that could not be made is not tried again
-    hand_cursor_ =
-        win32::LoadCursorFromIcon(win32::ThisModule(), resources_.hand_cursor, resources_.hand_hot_spot);
-  }
-  return hand_cursor_->get();
-}
-
-void frmSet::ShowLinkTip(UINT msg, WPARAM wp, LPARAM lp) {
-  if (link_tip_ != nullptr) {
-    return;  // it follows the label's mouse messages itself from then on
-  }
-  link_tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                                win32::ThisModule(), nullptr);
-  TTTOOLINFOW tip{};
-  tip.cbSize = sizeof(tip);
-  tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tip.hwnd = hwnd();
-  tip.uId = reinterpret_cast<UINT_PTR>(link_label_);
-  tip.lpszText = const_cast<wchar_t*>(kLinkTip);
-  // Without its tip the link still works.
-  if (link_tip_ == nullptr ||
-      ::SendMessageW(link_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip)) == FALSE) {
-    win32::TraceLastError(L"link tip");
-    return;
-  }
-  // The move that brought the pointer here came before the tip could see it.
-  MSG relayed{link_label_, msg, wp, lp, 0, {}};
-  ::SendMessageW(link_tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-}
-
-void frmSet::SetLinkUnderline(bool on) {
-  if (link_underlined_ == on) {
-    return;
-  }
-  link_underlined_ = on;
-  win32::SetFont(link_label_, on ? fonts_.link_underlined.get() : fonts_.form.get(), true);
 }
 
 void frmSet::OnCommand(WORD id, WORD code) {
+  if (code == EN_CHANGE && id > kIdText && id <= kIdText + design::kSlotCount) {
+    const int slot = id - kIdText;
+    model_->TextChanged(slot, win32::WindowText(TextBox(slot)));
+    return;
+  }
   if (code != BN_CLICKED) {
     return;
   }
@@ -716,7 +399,7 @@ void frmSet::OnCommand(WORD id, WORD code) {
 }
 
 LRESULT frmSet::OnCtlColorStatic(HDC dc, HWND control) {
-  if (control != link_label_) {
+  if (control != link_.control()) {
     return Window::OnMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                              reinterpret_cast<LPARAM>(control));
   }
@@ -727,27 +410,7 @@ LRESULT frmSet::OnCtlColorStatic(HDC dc, HWND control) {
 
 void frmSet::OnMouseMove() {
   std::ignore = drag_.OnMouseMove();  // false when no drag is on: nothing to do
-  SetLinkUnderline(false);
-}
-
-void frmSet::OnButtonDown(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-      Form_MouseDown();
-      break;
-    case WM_RBUTTONDOWN:
-      drag_.Begin(hwnd(), WM_RBUTTONUP);
-      break;
-    case WM_MBUTTONDOWN:
-      drag_.Begin(hwnd(), WM_MBUTTONUP);
-      break;
-    default:
-      break;
-  }
-}
-
-bool frmSet::OnButtonUp(UINT msg) {
-  return drag_.OnButtonUp(msg);
+  link_.SetUnderline(false);
 }
 
 void frmSet::OnDpiChanged(UINT dpi, const RECT& suggested) {
@@ -762,11 +425,11 @@ void frmSet::OnDpiChanged(UINT dpi, const RECT& suggested) {
   std::ignore = ::InvalidateRect(hwnd(), nullptr, TRUE);  // fails only without a window
 }
 
-void frmSet::OnEndSession(bool ending) {
+void frmSet::OnEndSession(bool ending, LPARAM how) {
   if (ending) {
-    // The session ends the process without another word: a refused write cannot be shown now.
-    std::ignore = SaveAll();
-    std::ignore = tray_.Delete();
+    // The restart manager asks us to close; at a log-off the session ends the process itself.
+    model_->Exit((how & ENDSESSION_CLOSEAPP) != 0 ? SlotModel::ExitRoute::kCloseApp
+                                                  : SlotModel::ExitRoute::kLogOff);
   }
 }
 
@@ -790,11 +453,11 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      OnButtonDown(msg);
+      Form_MouseDown(msg);
       return 0;
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      if (OnButtonUp(msg)) {
+      if (drag_.OnButtonUp(msg)) {
         return 0;
       }
       break;
@@ -815,7 +478,7 @@ LRESULT frmSet::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYENDSESSION:
       return TRUE;  // never hold up a logoff: the hotkeys are saved when it happens
     case WM_ENDSESSION:
-      OnEndSession(wp != FALSE);
+      OnEndSession(wp != FALSE, lp);
       return 0;
     case WM_DESTROY:
       OnDestroy();

@@ -136,7 +136,9 @@ std::optional<std::wstring> Unescape(std::wstring_view field) {
       }
       c = c << 6 | (bytes[i + k] & 0x3F);
     }
-    if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
+    // Each character has one encoding, its shortest; and no field of ours holds a NUL.
+    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000) || c < kShortest[length] || c == 0) {
       return std::nullopt;
     }
     AppendCodePoint(text, c);
@@ -151,21 +153,25 @@ bool SameProgramAndClass(const WindowIdentity& a, const WindowIdentity& b) {
   return EqualNoCase(a.program, b.program) && EqualNoCase(a.window_class, b.window_class);
 }
 
-std::optional<std::size_t> FindWindowLike(const WindowIdentity& remembered,
-                                          std::span<const WindowIdentity> open) {
-  std::optional<std::size_t> first;
+WindowLike FindWindowLike(const WindowIdentity& remembered, std::span<const WindowIdentity> open) {
+  WindowLike like;
+  std::size_t same_program = 0;
   for (std::size_t i = 0; i < open.size(); ++i) {
     if (!SameProgramAndClass(remembered, open[i])) {
       continue;
     }
     if (open[i].title == remembered.title) {
-      return i;
+      return {i, true};
     }
-    if (!first) {
-      first = i;
+    if (same_program++ == 0) {
+      like.found = i;
     }
   }
-  return first;
+  like.program_open = same_program > 0;
+  if (same_program > 1) {
+    like.found.reset();
+  }
+  return like;
 }
 
 std::wstring EncodeIdentity(const WindowIdentity& identity) {
@@ -203,23 +209,43 @@ std::optional<WindowIdentity> DecodeIdentity(std::wstring_view line) {
 bool IsStartablePath(std::wstring_view path) {
   const bool drive = path.size() > 3 && FoldAscii(path[0]) >= L'a' && FoldAscii(path[0]) <= L'z' &&
                      path[1] == L':' && path[2] == L'\\';
-  const bool unc = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
-  if (!(drive || unc) || !EndsWithNoCase(path, L".exe") || path.size() >= 32768) {
+  if (!drive || !EndsWithNoCase(path, L".exe") || path.size() >= 32768) {
     return false;
   }
-  if (std::any_of(path.begin(), path.end(), [](wchar_t c) { return c < L' ' || c == L'"' || c == L'/'; })) {
+  if (std::any_of(path.begin() + 2, path.end(),
+                  [](wchar_t c) { return c < L' ' || c == L'"' || c == L'/' || c == L':'; })) {
     return false;
   }
-  // Every part between separators names something: no empty, "." or ".." part.
-  std::wstring_view rest = path.substr(unc ? 2 : 3);
+  // Programs that show other content than their own: started alone, they open a bare window.
+  static constexpr std::wstring_view kHosts[] = {L"explorer.exe",
+                                                 L"mmc.exe",
+                                                 L"rundll32.exe",
+                                                 L"dllhost.exe",
+                                                 L"java.exe",
+                                                 L"javaw.exe",
+                                                 L"ApplicationFrameHost.exe"};
+  // Names the platform takes for devices whatever their extension.
+  static constexpr std::wstring_view kDevices[] = {
+      L"con",  L"prn",  L"aux",  L"nul",  L"com1", L"com2", L"com3", L"com4", L"com5", L"com6", L"com7",
+      L"com8", L"com9", L"lpt1", L"lpt2", L"lpt3", L"lpt4", L"lpt5", L"lpt6", L"lpt7", L"lpt8", L"lpt9"};
+  // Every part between separators names something, as it is written: none is empty, "." or
+  // "..", ends in a dot or a blank (which the platform drops) or is a device.
+  std::wstring_view rest = path.substr(3);
   for (;;) {
     const std::size_t end = rest.find(L'\\');
     const std::wstring_view part = rest.substr(0, end);
-    if (part.empty() || part == L"." || part == L"..") {
+    if (part.empty() || part.back() == L'.' || part.back() == L' ' ||
+        std::any_of(std::begin(kDevices), std::end(kDevices), [&](std::wstring_view device) {
+          return EqualNoCase(part.substr(0, part.find(L'.')), device);
+        })) {
       return false;
     }
     if (end == std::wstring_view::npos) {
-      return true;
+      return std::none_of(std::begin(kHosts), std::end(kHosts),
+                          [&](std::wstring_view host) { return EqualNoCase(part, host); });
+    }
+    if (EqualNoCase(part, L"WindowsApps")) {
+      return false;  // a store package's programs start only through the store's own activation
     }
     rest.remove_prefix(end + 1);
   }
@@ -241,16 +267,35 @@ bool ParseOption(std::wstring_view text) {
   return text == L"1";
 }
 
-std::wstring WindowsMenuItem(int slot, std::wstring_view hotkey_text,
-                             std::optional<std::wstring_view> title) {
-  std::wstring item = std::to_wstring(slot) + L"   " + std::wstring(hotkey_text) + L"   ";
-  if (!title) {
+std::wstring WindowsMenuItem(int slot, std::wstring_view hotkey_text, MenuWindowState state,
+                             std::wstring_view title) {
+  // A menu takes '&' for the mark of a mnemonic and a tab for the start of a shortcut's column.
+  const auto shown = [](std::wstring_view text) {
+    std::wstring out;
+    for (const wchar_t c : text) {
+      if (c == L'&') {
+        out += L"&&";
+      } else {
+        out += c < L' ' || c == 0x7F ? L' ' : c;
+      }
+    }
+    return out;
+  };
+  std::wstring item = std::to_wstring(slot) + L"   " + shown(hotkey_text) + L"   ";
+  if (state == MenuWindowState::kNoWindow) {
     return item + L"(no window)";
   }
-  if (title->size() <= kMenuTitleChars) {
-    return item + std::wstring(*title);
+  if (state == MenuWindowState::kNotRunning) {
+    return item + L"(not running)";
   }
-  return item + std::wstring(title->substr(0, kMenuTitleChars - 1)) + L"\u2026";
+  if (title.size() <= kMenuTitleChars) {
+    return item + shown(title);
+  }
+  std::size_t cut = kMenuTitleChars - 1;
+  if (title[cut - 1] >= 0xD800 && title[cut - 1] < 0xDC00) {
+    --cut;  // never half of a character
+  }
+  return item + shown(title.substr(0, cut)) + L"\u2026";
 }
 
 }  // namespace tarnelle::switcher

@@ -22,23 +22,33 @@ struct WindowIdentity {
 // Paths and class names compare as the platform compares them: without regard to case.
 [[nodiscard]] bool SameProgramAndClass(const WindowIdentity& a, const WindowIdentity& b);
 
-// The one of |open| (visible top-level windows, the most recently active first) that stands for
-// |remembered|: the same program and class, and of those the same title first, else the most
-// recently active. Nothing when no window of that program and class is open.
-[[nodiscard]] std::optional<std::size_t> FindWindowLike(const WindowIdentity& remembered,
-                                                        std::span<const WindowIdentity> open);
+// Which of |open| (visible top-level windows, the most recently active first) stands for
+// |remembered|: of the same program and class, the one with the same title first; else the only
+// one of that program and class. With several and none of the same title there is no telling
+// which one the slot had (one of a browser's windows, one Explorer folder of many): none stands
+// for it, though windows of the program are open.
+struct WindowLike {
+  std::optional<std::size_t> found;
+  bool program_open = false;  // some window of that program and class is open
+};
+[[nodiscard]] WindowLike FindWindowLike(const WindowIdentity& remembered,
+                                        std::span<const WindowIdentity> open);
 
 // One line of the settings file: the three fields joined by '|'. Printable ASCII stands for
 // itself; a space, '%', '|', '"', ';' and every other character are written as %XX escapes of
 // their UTF-8 bytes, so that the line survives the profile functions and any code page.
 [[nodiscard]] std::wstring EncodeIdentity(const WindowIdentity& identity);
 // Nothing for a line that is not one EncodeIdentity wrote: a wrong number of fields, a broken
-// escape, no program or no class.
+// escape, bytes that are not the shortest UTF-8 of a character, a NUL, no program or no class.
 [[nodiscard]] std::optional<WindowIdentity> DecodeIdentity(std::wstring_view line);
 
-// Whether |path| may ever be started: an absolute path (drive or UNC) to a file named *.exe,
-// with no quote, control character, forward slash or "." / ".." part that the platform would
-// read differently. Whether the file exists is the platform's to say.
+// Whether |path| may ever be started: an absolute path on a drive ("C:\...") to a file named
+// *.exe, with nothing the platform would read differently (a quote, a control character, a
+// forward slash, another ':', an empty, "." or ".." part, a part ending in a dot or a blank, a
+// device name such as CON), and not a program that only hosts other content (Explorer, the
+// management console, rundll32, dllhost, Java, the store's frame host) nor one of a store
+// package (under a WindowsApps folder), which started alone opens something else than the
+// slot's window. Whether the file exists is the platform's to say.
 [[nodiscard]] bool IsStartablePath(std::wstring_view path);
 
 // The folder of a startable path: where the program is started.
@@ -48,9 +58,11 @@ struct WindowIdentity {
 [[nodiscard]] bool ParseOption(std::wstring_view text);
 
 // A slot's line in the tray's Windows menu: "1   Ctrl + Alt + 1   Untitled - Notepad", the title
-// shortened to kMenuTitleChars characters; "(no window)" without one.
+// cut to kMenuTitleChars characters; "(no window)" without one, "(not running)" for a program a
+// press would start. Shown as it is: an '&' stays an '&', a control character a blank.
 inline constexpr std::size_t kMenuTitleChars = 40;
-[[nodiscard]] std::wstring WindowsMenuItem(int slot, std::wstring_view hotkey_text,
-                                           std::optional<std::wstring_view> title);
+enum class MenuWindowState { kWindow, kNoWindow, kNotRunning };
+[[nodiscard]] std::wstring WindowsMenuItem(int slot, std::wstring_view hotkey_text, MenuWindowState state,
+                                           std::wstring_view title = {});
 
 }  // namespace tarnelle::switcher

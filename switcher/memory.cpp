@@ -1,6 +1,8 @@
 #include "switcher/memory.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tarnelle::switcher {
 namespace {
@@ -8,8 +10,6 @@ namespace {
 constexpr wchar_t kOptionsSection[] = L"Options";
 constexpr wchar_t kWindowsSection[] = L"Windows";
 constexpr const wchar_t* kOptionKeys[] = {L"FollowWindows", L"StartMissing", L"PressAgainGoesBack"};
-// An identity line is three escaped fields; a line longer than this is none of ours.
-constexpr DWORD kLineChars = 8192;
 
 std::wstring SlotKey(int slot) {
   return L"Slot" + std::to_wstring(slot);
@@ -23,14 +23,14 @@ std::size_t IndexOf(Option option) {
 
 void SlotMemory::Load() {
   for (std::size_t i = 0; i < options_.size(); ++i) {
-    options_[i] = ParseOption(file_.Read(kOptionsSection, kOptionKeys[i], L""));
+    options_[i] = ParseOption(calls_.read_setting(kOptionsSection, kOptionKeys[i]));
   }
   if (!Has(Option::kFollowWindows)) {
     return;
   }
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
     identities_[static_cast<std::size_t>(slot - 1)] =
-        DecodeIdentity(file_.Read(kWindowsSection, SlotKey(slot), L"", kLineChars));
+        DecodeIdentity(calls_.read_setting(kWindowsSection, SlotKey(slot)));
   }
 }
 
@@ -40,7 +40,7 @@ bool SlotMemory::Has(Option option) const {
 
 bool SlotMemory::Set(Option option, bool on) {
   options_[IndexOf(option)] = on;
-  return SaveOptions().ok;
+  return SaveOptions();
 }
 
 const std::optional<WindowIdentity>& SlotMemory::Identity(int slot) const {
@@ -51,35 +51,35 @@ void SlotMemory::SetIdentity(int slot, std::optional<WindowIdentity> identity) {
   identities_.at(static_cast<std::size_t>(slot - 1)) = std::move(identity);
 }
 
-settings::WriteResult SlotMemory::Save() const {
-  settings::WriteResult result;
-  const auto keep_first = [&result](const settings::WriteResult& r) {
-    if (!r.ok && result.ok) {
-      result = r;
-    }
-  };
-  if (Has(Option::kFollowWindows)) {
-    for (int slot = 1; slot <= design::kSlotCount; ++slot) {
-      const auto& identity = Identity(slot);
-      keep_first(file_.Write(kWindowsSection, SlotKey(slot), identity ? EncodeIdentity(*identity) : L""));
-    }
+bool SlotMemory::SaveWindows() const {
+  if (!Has(Option::kFollowWindows)) {
+    return true;
   }
-  const bool any =
-      Has(Option::kFollowWindows) || Has(Option::kStartMissing) || Has(Option::kPressAgainGoesBack);
-  if (any || file_.HasSection(kOptionsSection)) {
-    keep_first(SaveOptions());
+  std::vector<std::pair<std::wstring, std::wstring>> lines;
+  for (int slot = 1; slot <= design::kSlotCount; ++slot) {
+    const auto& identity = Identity(slot);
+    lines.emplace_back(SlotKey(slot), identity ? EncodeIdentity(*identity) : L"");
   }
-  return result;
+  return calls_.write_section(kWindowsSection, lines);
 }
 
-settings::WriteResult SlotMemory::SaveOptions() const {
+bool SlotMemory::Save() const {
+  bool saved = SaveWindows();
+  const bool any =
+      Has(Option::kFollowWindows) || Has(Option::kStartMissing) || Has(Option::kPressAgainGoesBack);
+  if (any || calls_.has_section(kOptionsSection)) {
+    saved = SaveOptions() && saved;
+  }
+  return saved;
+}
+
+bool SlotMemory::SaveOptions() const {
   for (std::size_t i = 0; i < options_.size(); ++i) {
-    const settings::WriteResult r = file_.Write(kOptionsSection, kOptionKeys[i], options_[i] ? L"1" : L"0");
-    if (!r.ok) {
-      return r;
+    if (!calls_.write_setting(kOptionsSection, kOptionKeys[i], options_[i] ? L"1" : L"0")) {
+      return false;
     }
   }
-  return {};
+  return true;
 }
 
 }  // namespace tarnelle::switcher

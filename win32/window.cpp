@@ -156,6 +156,22 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+void Place(HWND window, const RECT& r) noexcept {
+  std::ignore = Check(::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                     SWP_NOZORDER | SWP_NOACTIVATE),
+                      L"SetWindowPos");
+}
+
+RECT CentredOnPrimary(SIZE size) noexcept {
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  std::ignore = Check(::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi),
+                      L"GetMonitorInfoW");
+  const int x = mi.rcMonitor.left + (mi.rcMonitor.right - mi.rcMonitor.left - size.cx) / 2;
+  const int y = mi.rcMonitor.top + (mi.rcMonitor.bottom - mi.rcMonitor.top - size.cy) / 2;
+  return RECT{x, y, x + size.cx, y + size.cy};
+}
+
 UINT DpiOf(HWND window) noexcept {
   // Both calls need Windows 10 1607.
   const UINT dpi = window != nullptr ? ::GetDpiForWindow(window) : ::GetDpiForSystem();

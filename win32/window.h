@@ -97,6 +97,13 @@ class ControlHook {
 // The window's text, whole.
 [[nodiscard]] std::wstring WindowText(HWND window);
 
+// Moves and sizes a child or top-level window to |r| (in its parent's client pixels or the
+// screen's), keeping its z-order and activation.
+void Place(HWND window, const RECT& r) noexcept;
+
+// Where a window of |size| pixels stands centred on the primary screen.
+[[nodiscard]] RECT CentredOnPrimary(SIZE size) noexcept;
+
 // The dots per inch the window is drawn at; the system's for no window. 96 when unknown.
 [[nodiscard]] UINT DpiOf(HWND window) noexcept;
 

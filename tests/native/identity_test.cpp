@@ -12,23 +12,28 @@ namespace {
 
 const WindowIdentity kNotepad{L"C:\\Windows\\notepad.exe", L"Notepad", L"notes.txt - Notepad"};
 
-TEST(WindowLike, SameProgramAndClassWithTheSameTitleFirstElseTheMostRecentlyActive) {
+TEST(WindowLike, TheSameTitleFirstElseTheOnlyOneOfItsProgramAndClass) {
   const WindowIdentity other_title{L"c:\\windows\\NOTEPAD.EXE", L"notepad", L"Untitled - Notepad"};
   const WindowIdentity other_class{kNotepad.program, L"Edit", kNotepad.title};
   const WindowIdentity other_program{L"C:\\Tools\\notepad.exe", L"Notepad", kNotepad.title};
   struct Case {
     std::vector<WindowIdentity> open;
     std::optional<std::size_t> found;
+    bool program_open;
   };
   const Case cases[] = {
-      {{}, std::nullopt},
-      {{other_class, other_program}, std::nullopt},
-      {{other_title}, 0},  // paths and classes without regard to case
-      {{other_program, other_title, kNotepad}, 2},
-      {{other_title, other_title}, 0},
+      {{}, std::nullopt, false},
+      {{other_class, other_program}, std::nullopt, false},
+      {{other_title}, 0, true},  // paths and classes without regard to case
+      {{other_program, other_title, kNotepad}, 2, true},
+      // Two of the program's windows, neither the remembered one: no telling which was the slot's.
+      {{other_title, other_title}, std::nullopt, true},
+      {{other_title, kNotepad, other_title}, 1, true},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FindWindowLike(kNotepad, c.open), c.found) << "among " << c.open.size() << " windows";
+    const WindowLike like = FindWindowLike(kNotepad, c.open);
+    EXPECT_EQ(like.found, c.found) << "among " << c.open.size() << " windows";
+    EXPECT_EQ(like.program_open, c.program_open) << "among " << c.open.size() << " windows";
   }
 }
 
@@ -52,33 +57,62 @@ TEST(IdentityLine, LinesNotWrittenByTheProgramAreNoIdentity) {
   for (const std::wstring_view junk :
        {L"", L"C:\\x.exe", L"C:\\x.exe|K", L"C:\\x.exe|K|t|more", L"|K|t", L"C:\\x.exe||t",
         L"C:\\x.exe|K|50%", L"C:\\x.exe|K|%zz", L"C:\\x.exe|K|%C3", L"C:\\x.exe|K|%FF%FE",
-        L"C:\\x.exe|K|two words", L"C:\\x.exe|K|%ED%A0%80"}) {
+        L"C:\\x.exe|K|two words", L"C:\\x.exe|K|%ED%A0%80",
+        // The longer forms of '/' and of U+20AC, and a NUL: no field of ours holds them.
+        L"C:\\x.exe|K|%C0%AF", L"C:\\x.exe|K|%E0%82%AC", L"C:\\x.exe|K|%F0%82%82%AC", L"C:\\x.exe|K|a%00b"}) {
     EXPECT_EQ(DecodeIdentity(junk), std::nullopt) << std::wstring(junk).size() << " characters";
   }
 }
 
-TEST(StartablePath, OnlyAbsolutePathsToAnExeThatMeanWhatTheySay) {
-  for (const std::wstring_view good :
-       {L"C:\\Windows\\notepad.exe", L"d:\\A B\\Tool.EXE", L"\\\\server\\share\\t.exe"}) {
+TEST(StartablePath, OnlyPathsOnALocalDriveToAnExeThatMeanWhatTheySayAndShowTheirOwnWindow) {
+  for (const std::wstring_view good : {L"C:\\Windows\\notepad.exe", L"d:\\A B\\Tool.EXE",
+                                       L"C:\\Tools\\explorer++.exe", L"C:\\Tools\\console.exe"}) {
     EXPECT_TRUE(IsStartablePath(good));
   }
   for (const std::wstring_view bad :
        {L"", L"notepad.exe", L"C:notepad.exe", L"\\Windows\\notepad.exe", L"C:\\Windows\\notepad.com",
         L"C:\\Windows\\", L"C:\\Windows\\..\\x.exe", L"C:\\.\\x.exe", L"C:\\a\\\\x.exe", L"\"C:\\x.exe\"",
-        L"C:/Windows/notepad.exe", L"C:\\x.exe\n", L"C:\\x.exe\\"}) {
+        L"C:/Windows/notepad.exe", L"C:\\x.exe\n", L"C:\\x.exe\\",
+        // Another computer's, a stream of a file, the platform's own namespaces, devices.
+        L"\\\\server\\share\\t.exe", L"C:\\notes.txt:x.exe", L"\\\\?\\C:\\x.exe", L"\\\\.\\C:\\x.exe",
+        L"C:\\dir\\con.exe", L"C:\\LPT1\\x.exe", L"C:\\dir.\\x.exe", L"C:\\dir \\x.exe",
+        // Hosts of other content, and a store package's programs.
+        L"C:\\Windows\\explorer.exe", L"C:\\Windows\\System32\\MMC.EXE",
+        L"C:\\Windows\\System32\\rundll32.exe", L"C:\\Windows\\System32\\dllhost.exe",
+        L"C:\\Java\\bin\\java.exe", L"C:\\Java\\bin\\javaw.exe",
+        L"C:\\Windows\\System32\\ApplicationFrameHost.exe",
+        L"C:\\Program Files\\WindowsApps\\Maker.App_1.0_x64__abc\\App.exe"}) {
     EXPECT_FALSE(IsStartablePath(bad)) << std::wstring(bad).size() << " characters";
   }
   EXPECT_EQ(FolderOf(L"C:\\Tools\\t.exe"), L"C:\\Tools");
   EXPECT_EQ(FolderOf(L"D:\\t.exe"), L"D:\\");
 }
 
-TEST(WindowsMenu, SlotHotkeyAndShortenedTitleOrNoWindow) {
-  EXPECT_EQ(WindowsMenuItem(1, L"Ctrl + Alt + 1", L"Untitled - Notepad"),
-            L"1   Ctrl + Alt + 1   Untitled - Notepad");
-  EXPECT_EQ(WindowsMenuItem(10, L"Press Hotkey", std::nullopt), L"10   Press Hotkey   (no window)");
+TEST(WindowsMenu, SlotHotkeyAndTitleShownAsTheyAreCutWholeOrWhyThereIsNone) {
   const std::wstring long_title(100, L'x');
-  const std::wstring item = WindowsMenuItem(2, L"F5", long_title);
-  EXPECT_EQ(item, L"2   F5   " + std::wstring(kMenuTitleChars - 1, L'x') + L"\u2026");
+  // A title whose cut would fall inside a character written as two code units.
+  std::wstring smiles(kMenuTitleChars - 2, L'x');
+  smiles += {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00), L'y', L'y'};
+  const struct {
+    std::wstring hotkey;
+    MenuWindowState state;
+    std::wstring title;
+    std::wstring item;
+  } cases[] = {
+      {L"Ctrl + Alt + 1", MenuWindowState::kWindow, L"Untitled - Notepad",
+       L"1   Ctrl + Alt + 1   Untitled - Notepad"},
+      {L"Press Hotkey", MenuWindowState::kNoWindow, L"", L"1   Press Hotkey   (no window)"},
+      {L"F5", MenuWindowState::kNotRunning, L"", L"1   F5   (not running)"},
+      {L"F5", MenuWindowState::kWindow, long_title,
+       L"1   F5   " + std::wstring(kMenuTitleChars - 1, L'x') + L"\u2026"},
+      {L"F5", MenuWindowState::kWindow, L"Tom & Jerry\tS01\r\n", L"1   F5   Tom && Jerry S01  "},
+      {L"A&B", MenuWindowState::kNoWindow, L"", L"1   A&&B   (no window)"},
+      {L"F5", MenuWindowState::kWindow, smiles,
+       L"1   F5   " + std::wstring(kMenuTitleChars - 2, L'x') + L"\u2026"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WindowsMenuItem(1, c.hotkey, c.state, c.title), c.item);
+  }
 }
 
 TEST(Options, OnlyOneIsOn) {

@@ -172,7 +172,8 @@ TEST_F(Tarnelle, WhatAHandEditedFileCannotUseIsIgnoredAndWrittenSane) {
   for (int n = 1; n <= 8; ++n) {  // slot N holds row N
     ini += "Slot" + std::to_string(n) + "=" + rows[n - 1].line + "\r\n";
   }
-  Start(ini + "Slot9=" + line(BesideMe(L"target.exe")) + "|more\r\n");
+  Start(ini + "Slot9=" + line(BesideMe(L"target.exe")) +
+        "|more\r\nNotASlot=" + line(BesideMe(L"target.exe")) + "\r\n");
   const int before = started();
   ASSERT_TRUE(app.ChooseMode(true));
   for (int n = 1; n <= 8; ++n) {
@@ -190,6 +191,7 @@ TEST_F(Tarnelle, WhatAHandEditedFileCannotUseIsIgnoredAndWrittenSane) {
         << row.substr(0, 60);
   }
   EXPECT_EQ(app.Saved(L"Slot9", L"Windows"), L"");
+  EXPECT_EQ(app.Saved(L"NotASlot", L"Windows"), std::nullopt) << "the section holds the ten slots alone";
   EXPECT_EQ(app.Saved(L"PressAgainGoesBack", L"Options"), L"0");
 }
 
