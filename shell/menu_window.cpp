@@ -1,5 +1,8 @@
 #include "shell/menu_window.h"
 
+#include <optional>
+#include <utility>
+
 #include "shell/links.h"
 #include "win32/trace.h"
 #include "win32/unique.h"
@@ -37,26 +40,85 @@ bool AppendSubmenu(HMENU menu, win32::unique_hmenu submenu, const wchar_t* capti
   return true;
 }
 
+using Kind = MenuChoice::Kind;
+
+UINT Command(Kind kind, int slot = 0, InFront in_front = InFront::kAsInOptions) {
+  return CommandOf({kind, slot, in_front});
+}
+
+// The choices of what a press does for a window in front: a slot's five, or the Options' four.
+win32::unique_hmenu InFrontMenu(Kind kind, int slot) {
+  const auto item = [&](InFront in_front, const wchar_t* caption) {
+    return std::pair<UINT, const wchar_t*>{Command(kind, slot, in_front), caption};
+  };
+  const std::initializer_list<std::pair<UINT, const wchar_t*>> four = {
+      item(InFront::kNothing, L"Do nothing"), item(InFront::kGoBack, L"Go back to the window before"),
+      item(InFront::kNextWindow, L"Show its program's next window"),
+      item(InFront::kMinimise, L"Minimise it")};
+  win32::unique_hmenu menu = Submenu(four);
+  if (menu && kind == Kind::kSlotInFront &&
+      !win32::Check(
+          ::InsertMenuW(menu.get(), 0, MF_BYPOSITION | MF_STRING, Command(kind, slot), L"As in Options"),
+          L"InsertMenuW")) {
+    return {};
+  }
+  return menu;
+}
+
+// Marks the one of |menu|'s radio items that is |in_front|.
+void MarkInFront(HMENU menu, Kind kind, int slot, InFront in_front) {
+  const InFront first = kind == Kind::kSlotInFront ? InFront::kAsInOptions : InFront::kNothing;
+  std::ignore = win32::Check(
+      ::CheckMenuRadioItem(menu, Command(kind, slot, first), Command(kind, slot, InFront::kMinimise),
+                           Command(kind, slot, in_front), MF_BYCOMMAND),
+      L"CheckMenuRadioItem");
+}
+
+// A slot's submenu in the Windows menu.
+win32::unique_hmenu SlotMenu(int slot, const MenuState::Slot& state) {
+  const auto grey = [](bool enabled) { return enabled ? MF_ENABLED : MF_GRAYED; };
+  win32::unique_hmenu menu(::CreatePopupMenu());
+  win32::unique_hmenu in_front = InFrontMenu(Kind::kSlotInFront, slot);
+  if (!menu || !in_front) {
+    return {};
+  }
+  MarkInFront(in_front.get(), Kind::kSlotInFront, slot, state.in_front);
+  const bool made = win32::Check(::AppendMenuW(menu.get(), MF_STRING | grey(state.can_bring),
+                                               Command(Kind::kBringForward, slot), L"Bring it forward"),
+                                 L"AppendMenuW") &&
+                    win32::Check(::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr), L"AppendMenuW") &&
+                    AppendSubmenu(menu.get(), std::move(in_front), L"When it is already in front") &&
+                    win32::Check(::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr), L"AppendMenuW") &&
+                    win32::Check(::AppendMenuW(menu.get(), MF_STRING | grey(state.can_forget),
+                                               Command(Kind::kForget, slot), L"Forget this window"),
+                                 L"AppendMenuW");
+  // Drawn bold: what choosing the slot's line did before it had a submenu.
+  std::ignore = ::SetMenuDefaultItem(menu.get(), Command(Kind::kBringForward, slot), FALSE);
+  return made ? std::move(menu) : win32::unique_hmenu{};
+}
+
 // The menu bar whose only item is the popup `cd`.
 win32::unique_hmenu BuildMenuBar() {
   win32::unique_hmenu bar(::CreateMenu());
   win32::unique_hmenu cd = Submenu({{MenuWindow::kShow, L"Show"}});
-  if (!bar || !cd) {
+  win32::unique_hmenu options =
+      Submenu({{Command(Kind::kFollowWindows), L"Follow windows that restart"},
+               {Command(Kind::kStartMissing), L"Start programs that are not running"}});
+  if (!bar || !cd || !options) {
     return {};
   }
   const bool filled =
+      AppendSubmenu(options.get(), InFrontMenu(Kind::kInFront, 0), L"When a window is already in front") &&
+      win32::Check(::AppendMenuW(options.get(), MF_SEPARATOR, 0, nullptr), L"AppendMenuW") &&
+      win32::Check(
+          ::AppendMenuW(options.get(), MF_STRING, Command(Kind::kStartWithWindows), L"Start with Windows"),
+          L"AppendMenuW") &&
       AppendSubmenu(cd.get(),
                     Submenu({{MenuWindow::kAboutTarnelle, L"About Tarnelle"},
                              {MenuWindow::kCheckVerson, L"Check Verson"}}),
                     L"About") &&
       AppendSubmenu(cd.get(), Submenu({}), L"Windows") &&
-      AppendSubmenu(cd.get(),
-                    Submenu({{MenuWindow::kFollowWindows, L"Follow windows that restart"},
-                             {MenuWindow::kStartMissing, L"Start programs that are not running"},
-                             {MenuWindow::kPressAgainGoesBack, L"Press again to go back"},
-                             {0, nullptr},
-                             {MenuWindow::kStartWithWindows, L"Start with Windows"}}),
-                    L"Options") &&
+      AppendSubmenu(cd.get(), std::move(options), L"Options") &&
       win32::Check(::AppendMenuW(cd.get(), MF_SEPARATOR, 0, nullptr), L"AppendMenuW") &&
       win32::Check(::AppendMenuW(cd.get(), MF_STRING, MenuWindow::kExit, L"Exit"), L"AppendMenuW");
   if (!filled || !AppendSubmenu(bar.get(), std::move(cd), L"cd")) {
@@ -65,9 +127,11 @@ win32::unique_hmenu BuildMenuBar() {
   return bar;
 }
 
-// Where the submenus stand in `cd`.
+// Where the submenus stand in `cd`, and the choice of what a press does for a window in front in
+// Options.
 constexpr int kWindowsPosition = 2;
 constexpr int kOptionsPosition = 3;
+constexpr int kInFrontPosition = 2;
 
 }  // namespace
 
@@ -145,23 +209,9 @@ void MenuWindow::Run(UINT command) {
       }
       break;
     default:
-      if (!on_choice) {
-        break;
-      }
-      if (command > kFirstWindow && command <= kFirstWindow + 10) {
+      if (const std::optional<MenuChoice> choice = ChoiceOf(command); choice && on_choice) {
         const std::function<void(const MenuChoice&)> choose = on_choice;
-        choose({MenuChoice::Kind::kBringForward, static_cast<int>(command - kFirstWindow)});
-        return;
-      }
-      using Kind = MenuChoice::Kind;
-      for (const auto& [item, kind] :
-           {std::pair{kFollowWindows, Kind::kFollowWindows}, std::pair{kStartMissing, Kind::kStartMissing},
-            std::pair{kPressAgainGoesBack, Kind::kPressAgainGoesBack},
-            std::pair{kStartWithWindows, Kind::kStartWithWindows}}) {
-        if (command == item) {
-          const std::function<void(const MenuChoice&)> choose = on_choice;
-          choose({kind});
-        }
+        choose(*choice);
       }
       break;
   }
@@ -174,22 +224,23 @@ void MenuWindow::Refresh(const MenuState& state) {
     return;
   }
   while (::GetMenuItemCount(windows) > 0) {
-    std::ignore = ::DeleteMenu(windows, 0, MF_BYPOSITION);  // fails only past the end
+    std::ignore = ::DeleteMenu(windows, 0, MF_BYPOSITION);  // destroys the slot's submenu too
   }
-  UINT command = kFirstWindow;
-  for (const MenuState::Item& item : state.windows) {
-    const UINT flags = MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED);
-    std::ignore = win32::Check(::AppendMenuW(windows, flags, ++command, item.text.c_str()), L"AppendMenuW");
+  for (int slot = 1; slot <= static_cast<int>(state.windows.size()); ++slot) {
+    const MenuState::Slot& item = state.windows.at(static_cast<std::size_t>(slot - 1));
+    std::ignore = AppendSubmenu(windows, SlotMenu(slot, item), item.text.c_str());  // traced
   }
   const auto check = [options](UINT item, bool on, bool enabled = true) {
     std::ignore = ::CheckMenuItem(options, item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     std::ignore = ::EnableMenuItem(options, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
   };
-  check(kFollowWindows, state.follow_windows);
+  check(Command(Kind::kFollowWindows), state.follow_windows);
   // Starting a program needs the window it is to show: it follows windows or does nothing.
-  check(kStartMissing, state.start_missing, state.follow_windows);
-  check(kPressAgainGoesBack, state.press_again_goes_back);
-  check(kStartWithWindows, state.start_with_windows);
+  check(Command(Kind::kStartMissing), state.start_missing, state.follow_windows);
+  check(Command(Kind::kStartWithWindows), state.start_with_windows);
+  if (const HMENU in_front = ::GetSubMenu(options, kInFrontPosition)) {
+    MarkInFront(in_front, Kind::kInFront, 0, state.in_front);
+  }
 }
 
 }  // namespace tarnelle::shell

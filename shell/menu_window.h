@@ -5,10 +5,18 @@
 //     Show
 //     About    >  About Tarnelle
 //                 Check Verson
-//     Windows  >  one item per slot, made afresh at each popup
+//     Windows  >  one submenu per slot, "N   hotkey   title", made afresh at each popup:
+//                   Bring it forward                      (the default item)
+//                   ---
+//                   When it is already in front  >  As in Options, and the four below
+//                   ---
+//                   Forget this window
 //     Options  >  Follow windows that restart
 //                 Start programs that are not running
-//                 Press again to go back
+//                 When a window is already in front  >  Do nothing
+//                                                       Go back to the window before
+//                                                       Show its program's next window
+//                                                       Minimise it
 //                 ---
 //                 Start with Windows
 //     ---
@@ -31,12 +39,7 @@ class MenuWindow : public win32::Window {
   static constexpr UINT kAboutTarnelle = 2;  // `asw`
   static constexpr UINT kCheckVerson = 3;    // `cv`
   static constexpr UINT kExit = 4;
-  static constexpr UINT kFirstWindow = 100;  // + slot (1 to 10)
-  // The options, in the order they stand.
-  static constexpr UINT kFollowWindows = 201;
-  static constexpr UINT kStartMissing = 202;
-  static constexpr UINT kPressAgainGoesBack = 203;
-  static constexpr UINT kStartWithWindows = 204;
+  // The Windows and Options items: CommandOf their choice.
 
   // |client| is the designed size of the window's client area, in twips.
   explicit MenuWindow(SIZE client) noexcept : client_(client) {}

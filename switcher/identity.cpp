@@ -149,8 +149,12 @@ std::optional<std::wstring> Unescape(std::wstring_view field) {
 
 }  // namespace
 
+bool SameProgram(const WindowIdentity& a, const WindowIdentity& b) {
+  return EqualNoCase(a.program, b.program);
+}
+
 bool SameProgramAndClass(const WindowIdentity& a, const WindowIdentity& b) {
-  return EqualNoCase(a.program, b.program) && EqualNoCase(a.window_class, b.window_class);
+  return SameProgram(a, b) && EqualNoCase(a.window_class, b.window_class);
 }
 
 WindowLike FindWindowLike(const WindowIdentity& remembered, std::span<const WindowIdentity> open) {

@@ -20,6 +20,7 @@ struct WindowIdentity {
 };
 
 // Paths and class names compare as the platform compares them: without regard to case.
+[[nodiscard]] bool SameProgram(const WindowIdentity& a, const WindowIdentity& b);
 [[nodiscard]] bool SameProgramAndClass(const WindowIdentity& a, const WindowIdentity& b);
 
 // Which of |open| (visible top-level windows, the most recently active first) stands for

@@ -113,6 +113,12 @@ SlotCalls PlatformOnly() {
       .last_active_popup = [](Handle window) { return ToHandle(::GetLastActivePopup(ToHwnd(window))); },
       .restore = [](Handle window) { Show(window, SW_RESTORE); },
       .minimise = [](Handle window) { Show(window, SW_MINIMIZE); },
+      .raise =
+          [](Handle window) {
+            // Asynchronous: a hung window's thread cannot hold us; a refusal leaves the order as it was.
+            std::ignore = ::SetWindowPos(ToHwnd(window), HWND_TOP, 0, 0, 0, 0,
+                                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+          },
       .title =
           [](Handle window) {
             wchar_t text[256]{};

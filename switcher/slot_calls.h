@@ -79,6 +79,7 @@ struct SlotCalls {
   std::function<Handle(Handle)> last_active_popup{};
   std::function<void(Handle)> restore{};  // from minimised, without waiting for the window's thread
   std::function<void(Handle)> minimise{};
+  std::function<void(Handle)> raise{};  // to the top of the stacking order, without activating it
   std::function<std::wstring(Handle)> title{};
   std::function<Described(Handle)> describe{};
   // Of |window_class| only, or of every class for an empty one.

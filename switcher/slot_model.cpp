@@ -68,8 +68,12 @@ void SlotModel::Choose(const shell::MenuChoice& choice) {
       return ChooseOption(Option::kFollowWindows);
     case Kind::kStartMissing:
       return ChooseOption(Option::kStartMissing);
-    case Kind::kPressAgainGoesBack:
-      return ChooseOption(Option::kPressAgainGoesBack);
+    case Kind::kForget:
+      return Forget(choice.slot);
+    case Kind::kSlotInFront:
+      return ChooseInFront(choice.slot, choice.in_front);
+    case Kind::kInFront:
+      return ChooseInFront(0, choice.in_front);
     case Kind::kStartWithWindows:
       return ChooseStartWithWindows();
   }
@@ -157,15 +161,30 @@ SlotModel::Resolved SlotModel::Resolve(int slot) const {
   return text.handle ? Resolved{Kind::kWindow, *text.handle} : Resolved{Kind::kNone};
 }
 
-bool SlotModel::InFront(Handle window, Handle front) const {
+bool SlotModel::IsInFront(Handle window, Handle front) const {
   Handle w = front;
   for (int depth = 0; w != 0 && depth < kLongestOwnerChain; ++depth) {
     if (w == window) {
-      return true;
+      return !calls_.state(window).minimised && !calls_.cloaked(window);
     }
     w = calls_.state(w).owner;
   }
   return false;
+}
+
+std::optional<Handle> SlotModel::NextOfProgram(Handle window, Handle front) const {
+  const std::optional<WindowIdentity> slots = IdentityOf(window);
+  const std::optional<WindowIdentity> in_front = IdentityOf(front);
+  if (!slots || !in_front || !SameProgram(*slots, *in_front) || calls_.state(front).minimised ||
+      calls_.cloaked(front)) {
+    return std::nullopt;
+  }
+  // Its windows are the ones the taskbar shows for it: neither owned nor tool windows, and here.
+  const std::vector<OpenWindow> open = calls_.open_windows({});
+  const auto last = std::find_if(open.rbegin(), open.rend(), [&](const OpenWindow& w) {
+    return !w.owned && !w.tool && !w.cloaked && SameProgram(w.identity, *slots);
+  });
+  return last != open.rend() ? std::optional(last->window) : std::nullopt;
 }
 
 void SlotModel::BringForward(int slot, Handle front, Handle user_front) {
@@ -187,8 +206,25 @@ void SlotModel::BringForward(int slot, Handle front, Handle user_front) {
   if (resolved.followed) {
     SetSlotWindow(slot, resolved.window);
   }
-  if (memory_.Has(Option::kPressAgainGoesBack) && InFront(resolved.window, front)) {
-    GoBack(front);
+  InFront in_front = memory_.SlotInFront(slot);
+  if (in_front == InFront::kAsInOptions) {
+    in_front = memory_.in_front();
+  }
+  if (in_front == InFront::kNextWindow) {
+    // Each press brings the one the user saw last: in turn, every window of the program.
+    if (const std::optional<Handle> next = NextOfProgram(resolved.window, front)) {
+      SwitchTo(*next, front, user_front);
+      // Most recent now in the order the next press reads. Windows stacks a window it activates
+      // on top of the others; not every platform does (Wine).
+      calls_.raise(*next);
+      return;
+    }
+  } else if (in_front != InFront::kNothing && IsInFront(resolved.window, front)) {
+    if (in_front == InFront::kGoBack) {
+      GoBack(front);
+    } else {
+      calls_.minimise(resolved.window);  // the next press brings it back
+    }
     return;
   }
   SwitchTo(resolved.window, front, user_front);
@@ -208,7 +244,7 @@ void SlotModel::SwitchTo(Handle window, Handle front, Handle user_front) {
 
 void SlotModel::GoBack(Handle front) {
   // Back to where the last switch came from, if that is still there to be seen.
-  if (before_ != front && calls_.state(before_).exists) {
+  if (before_ != front && calls_.state(before_).exists && !calls_.cloaked(before_)) {
     SwitchTo(before_, front, front);
   }
 }
@@ -281,20 +317,41 @@ shell::MenuState SlotModel::OpenMenu() {
   for (int slot = 1; slot <= design::kSlotCount; ++slot) {
     const Resolved resolved = Resolve(slot);
     const std::wstring hotkey = calls_.hotkey_text(slot);
-    shell::MenuState::Item& item = menu.windows.at(Index(slot));
+    shell::MenuState::Slot& item = menu.windows.at(Index(slot));
     if (resolved.kind == Resolved::Kind::kStart) {
-      item = {WindowsMenuItem(slot, hotkey, MenuWindowState::kNotRunning), true};
+      item.text = WindowsMenuItem(slot, hotkey, MenuWindowState::kNotRunning);
+      item.can_bring = true;
     } else if (resolved.kind == Resolved::Kind::kWindow && calls_.state(resolved.window).exists) {
-      item = {WindowsMenuItem(slot, hotkey, MenuWindowState::kWindow, calls_.title(resolved.window)), true};
+      item.text = WindowsMenuItem(slot, hotkey, MenuWindowState::kWindow, calls_.title(resolved.window));
+      item.can_bring = true;
     } else {
-      item = {WindowsMenuItem(slot, hotkey, MenuWindowState::kNoWindow), false};
+      item.text = WindowsMenuItem(slot, hotkey, MenuWindowState::kNoWindow);
     }
+    item.can_forget = !texts_.at(Index(slot)).empty || memory_.Identity(slot).has_value();
+    item.in_front = memory_.SlotInFront(slot);
   }
   menu.follow_windows = memory_.Has(Option::kFollowWindows);
   menu.start_missing = memory_.Has(Option::kStartMissing);
-  menu.press_again_goes_back = memory_.Has(Option::kPressAgainGoesBack);
+  menu.in_front = memory_.in_front();
   menu.start_with_windows = calls_.starts_with_session();
   return menu;
+}
+
+void SlotModel::Forget(int slot) {
+  starting_.at(Index(slot)).reset();
+  texts_.at(Index(slot)) = Text{};
+  calls_.show_slot_text(slot, L"");
+  if (memory_.Identity(slot)) {
+    memory_.SetIdentity(slot, std::nullopt);
+    SaveWindows();
+  }
+}
+
+void SlotModel::ChooseInFront(int slot, InFront in_front) {
+  const bool saved = slot == 0 ? memory_.SetInFront(in_front) : memory_.SetSlotInFront(slot, in_front);
+  if (!saved) {
+    calls_.show_error(L"The options could not be saved to " + settings_file_ + L".");
+  }
 }
 
 void SlotModel::ChooseOption(Option option) {

@@ -1,7 +1,8 @@
 #pragma once
 // Every decision of the ten slots, in one place: what a hotkey press does in either mode, what a
 // choice from the tray's Windows and Options menus does, what a start and an exit do. It owns
-// each slot's window and who that window is, the options, the programs started for their slots,
+// each slot's window and who that window is, the options and what a press does for a window in
+// front, the programs started for their slots,
 // the escalation of a refused switch and the window to go back to. The main window forwards its
 // events here; everything this asks of the platform goes through SlotCalls. Pure.
 //
@@ -100,12 +101,17 @@ class SlotModel {
   [[nodiscard]] bool StillTheSame(Handle window, const WindowIdentity& remembered) const;
   [[nodiscard]] bool MayStart(const WindowIdentity& identity) const;
   [[nodiscard]] Resolved Resolve(int slot) const;
-  // Whether |window| (or a window it owns) is in front, with |front| in front.
-  [[nodiscard]] bool InFront(Handle window, Handle front) const;
+  // Whether |window| (or a window it owns) is in front, with |front| in front. A minimised
+  // window, or one on another virtual desktop, never is, whatever the platform says.
+  [[nodiscard]] bool IsInFront(Handle window, Handle front) const;
+  // The least recently active of the windows of |window|'s program, when one of them is in front.
+  [[nodiscard]] std::optional<Handle> NextOfProgram(Handle window, Handle front) const;
 
   void ChooseWindow(int slot);
   void ChooseOption(Option option);
+  void ChooseInFront(int slot, InFront in_front);  // slot 0: for the slots left "As in Options"
   void ChooseStartWithWindows();
+  void Forget(int slot);
   void Remember(int slot);
   // |front| is in front at the press; |user_front| the window the user was in (for going back).
   void BringForward(int slot, Handle front, Handle user_front);

@@ -592,6 +592,9 @@ class Program {
   }
   [[nodiscard]] bool Visible() const { return ::IsWindowVisible(window_) != FALSE; }
   [[nodiscard]] HWND Focus() const { return Gui().hwndFocus; }
+  [[nodiscard]] bool InMenu() const {  // its thread in a menu's loop, where keys go to the menu
+    return (Gui().flags & GUI_INMENUMODE) != 0;
+  }
   [[nodiscard]] bool Dragging() const {  // in its own loop or the platform's
     return (Gui().flags & GUI_INMOVESIZE) != 0 || Gui().hwndCapture == window_;
   }

@@ -25,7 +25,7 @@ struct Win {
   bool enabled = true;
   bool ours = false;
   bool cloaked = false;
-  bool owned_tool = false;  // an owned tool window, no window of its own program's list
+  bool tool = false;  // a tool window, which the taskbar does not show
   Handle owner = 0;
   Handle last_popup = 0;
   int refusals = 0;  // how many times the foreground is refused to it
@@ -92,6 +92,7 @@ class Desktop {
       (*this)[h].minimised = true;
       front = front == h ? 0 : front;
     };
+    c.raise = [this](Handle h) { Raise(h); };
     c.title = [this](Handle h) { return (*this)[h].identity.title; };
     c.describe = [this](Handle h) {
       return Has(h) ? Described{(*this)[h].kind, (*this)[h].identity} : Described{};
@@ -101,7 +102,7 @@ class Desktop {
       for (const Win& w : windows_) {
         if (w.visible && w.kind == Described::Kind::kKnown &&
             (cls.empty() || cls == w.identity.window_class)) {
-          open.push_back({w.handle, w.identity, w.owned_tool, w.owned_tool, w.cloaked});
+          open.push_back({w.handle, w.identity, w.owner != 0, w.tool, w.cloaked});
         }
       }
       return open;

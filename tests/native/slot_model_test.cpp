@@ -357,9 +357,9 @@ TEST(Menu, ShowsEachSlotsWindowOrWhyThereIsNoneAndWhatAPressWouldStart) {
   };
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     EXPECT_EQ(menu.windows[i].text, expected[i].first);
-    EXPECT_EQ(menu.windows[i].enabled, expected[i].second) << expected[i].first;
+    EXPECT_EQ(menu.windows[i].can_bring, expected[i].second) << expected[i].first;
   }
-  EXPECT_TRUE(menu.follow_windows && menu.start_missing && !menu.press_again_goes_back);
+  EXPECT_TRUE(menu.follow_windows && menu.start_missing && menu.in_front == InFront::kNothing);
 }
 
 TEST(Settings, WindowsAreWrittenWhenTheyChangeTheirSectionHoldingTheTenSlotsAlone) {

@@ -9,17 +9,7 @@
 namespace tarnelle::driver {
 namespace {
 
-constexpr Key kRight{VK_RIGHT, 0x4D, true};
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// Menu keys from the closed menu: Show, About, Windows, Options, then Exit below a line.
-const std::vector<Key> kWindowsMenu = {kDown, kDown, kDown, kRight};
-const std::vector<Key> kOptionsMenu = {kDown, kDown, kDown, kDown, kRight};
-
-std::vector<Key> Then(std::vector<Key> keys, std::initializer_list<Key> more) {
-  keys.insert(keys.end(), more);
-  return keys;
-}
 
 std::optional<std::wstring> RunValue() {
   wchar_t value[1024]{};
@@ -67,10 +57,10 @@ void EndChildrenOf(DWORD parent) {
 
 TEST_F(Tarnelle, OptionsAreSavedTheMomentTheyChangeAndStartWithWindowsNamesThisProgram) {
   Start();
-  ASSERT_TRUE(ChooseFromMenu(Then(kOptionsMenu, {kEnter})));  // Follow windows that restart
+  ASSERT_TRUE(ChooseFromMenu(Then(OptionsMenu(), {kEnter})));  // Follow windows that restart
   EXPECT_TRUE(WaitFor([&] { return app.Saved(L"FollowWindows", L"Options") == L"1"; }));
   for (const bool on : {true, false}) {
-    ASSERT_TRUE(ChooseFromMenu(Then(kOptionsMenu, {kDown, kDown, kDown, kEnter})));  // Start with Windows
+    ASSERT_TRUE(ChooseFromMenu(Then(OptionsMenu(), {kDown, kDown, kDown, kEnter})));  // Start with Windows
     const std::optional<std::wstring> wanted = on ? std::optional(L"\"" + app.exe() + L"\"") : std::nullopt;
     EXPECT_TRUE(WaitFor([&] {
       const auto value = RunValue();
@@ -129,7 +119,7 @@ TEST_F(Tarnelle, PressAgainGoesBackAndTheWindowsMenuSwitchesInEitherMode) {
   }
   for (const bool change : {false, true}) {
     ASSERT_TRUE(app.ChooseMode(change) && ToFront(mail.get()));
-    ASSERT_TRUE(ChooseFromMenu(Then(kWindowsMenu, {kEnter})));  // slot 1's window
+    ASSERT_TRUE(ChooseFromMenu(Then(SlotMenu(1), {kEnter})));  // Bring it forward
     EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == editor.get(); })) << "mode " << change;
     EXPECT_EQ(TextOf(app.SlotText(1)), HandleText(editor.get()));
   }
@@ -168,7 +158,9 @@ TEST_F(Tarnelle, WhatAHandEditedFileCannotUseIsIgnoredAndWrittenSane) {
   const auto started = [] { return Running({L"target.exe", L"text.exe", L"folder.exe", L"target.txt"}); };
   std::string ini =
       IniWith({1, 2, 3, 4, 5, 6, 7, 8}) +
-      "[Options]\r\nFollowWindows=1\r\nStartMissing=1\r\nPressAgainGoesBack=yes\r\n[Windows]\r\n";
+      "[Options]\r\nFollowWindows=1\r\nStartMissing=1\r\nPressAgainGoesBack=yes\r\nWhenInFront=sideways\r\n"
+      "[WhenInFront]\r\nSlot2=" +
+      std::string(5000, 'M') + "\r\n[Windows]\r\n";
   for (int n = 1; n <= 8; ++n) {  // slot N holds row N
     ini += "Slot" + std::to_string(n) + "=" + rows[n - 1].line + "\r\n";
   }
@@ -193,6 +185,8 @@ TEST_F(Tarnelle, WhatAHandEditedFileCannotUseIsIgnoredAndWrittenSane) {
   EXPECT_EQ(app.Saved(L"Slot9", L"Windows"), L"");
   EXPECT_EQ(app.Saved(L"NotASlot", L"Windows"), std::nullopt) << "the section holds the ten slots alone";
   EXPECT_EQ(app.Saved(L"PressAgainGoesBack", L"Options"), L"0");
+  EXPECT_EQ(app.Saved(L"WhenInFront", L"Options"), L"Nothing");
+  EXPECT_EQ(app.Saved(L"Slot2", L"WhenInFront"), L"AsInOptions");
 }
 
 }  // namespace
