@@ -42,47 +42,41 @@ class Desktop {
   // Adds a window in front of the others, or behind them all.
   Handle Add(Win w, bool behind = false) {
     w.handle = next_++;
-    behind ? windows_.push_back(w) : static_cast<void>(windows_.insert(windows_.begin(), w));
+    windows_.insert(behind ? windows_.end() : windows_.begin(), w);
     return w.handle;
   }
-  Win& operator[](Handle h) {
-    return *std::find_if(windows_.begin(), windows_.end(), [h](const Win& w) { return w.handle == h; });
-  }
+  Win& operator[](Handle h) { return *Find(h); }
   void Close(Handle h) {
-    std::erase_if(windows_, [h](const Win& w) { return w.handle == h; });
+    windows_.erase(Find(h));
     front = front == h ? 0 : front;
   }
-  // A click into |h|: it comes in front.
-  void Click(Handle h) {
+  void Raise(Handle h) { std::rotate(windows_.begin(), Find(h), Find(h) + 1); }
+  void Click(Handle h) {  // it comes in front, on top of the others
     Raise(h);
     front = h;
   }
 
   SlotCalls Calls() {
     SlotCalls c;
+    const auto has = [this](Handle h) { return Find(h) != windows_.end(); };
     c.foreground = [this] { return front; };
-    c.set_foreground = [this](Handle h) {
+    c.set_foreground = [this, has](Handle h) {
       Note("set");
-      if (!Has(h) || (*this)[h].refusals-- > 0) {
-        return false;
+      const bool granted = has(h) && (*this)[h].refusals-- <= 0;
+      if (granted) {
+        Click(h);
       }
-      Click(h);
-      return true;
+      return granted;
     };
     c.press_unassigned_key = [this] { Note("key"); };
     c.flash = [this](Handle h) { Note("flash " + std::to_string(h)); };
     c.warn = [this] { Note("warn"); };
-    c.state = [this](Handle h) {
-      if (!Has(h)) {
-        return WindowState{};
-      }
-      const Win& w = (*this)[h];
-      return WindowState{true, w.visible, w.minimised, w.enabled, w.ours, w.owner};
+    c.state = [this, has](Handle h) {
+      const Win w = has(h) ? (*this)[h] : Win{};
+      return WindowState{has(h), w.visible, w.minimised, w.enabled, w.ours, w.owner};
     };
-    c.cloaked = [this](Handle h) { return Has(h) && (*this)[h].cloaked; };
-    c.last_active_popup = [this](Handle h) {
-      return Has(h) && (*this)[h].last_popup ? (*this)[h].last_popup : h;
-    };
+    c.cloaked = [this, has](Handle h) { return has(h) && (*this)[h].cloaked; };
+    c.last_active_popup = [this](Handle h) { return (*this)[h].last_popup != 0 ? (*this)[h].last_popup : h; };
     c.restore = [this](Handle h) {
       Note("restore");
       (*this)[h].minimised = false;
@@ -94,8 +88,8 @@ class Desktop {
     };
     c.raise = [this](Handle h) { Raise(h); };
     c.title = [this](Handle h) { return (*this)[h].identity.title; };
-    c.describe = [this](Handle h) {
-      return Has(h) ? Described{(*this)[h].kind, (*this)[h].identity} : Described{};
+    c.describe = [this, has](Handle h) {
+      return has(h) ? Described{(*this)[h].kind, (*this)[h].identity} : Described{};
     };
     c.open_windows = [this](const std::wstring& cls) {
       std::vector<OpenWindow> open;
@@ -107,8 +101,8 @@ class Desktop {
       }
       return open;
     };
-    c.integrity = [this](Handle h) { return Has(h) ? (*this)[h].integrity : Integrity::kUnknown; };
-    c.answers = [this](Handle h) { return Has(h) && (*this)[h].answers; };
+    c.integrity = [this, has](Handle h) { return has(h) ? (*this)[h].integrity : Integrity::kUnknown; };
+    c.answers = [this, has](Handle h) { return has(h) && (*this)[h].answers; };
     c.thread_of = [](Handle h) { return static_cast<std::uint32_t>(100 + h); };
     c.current_thread = [] { return std::uint32_t{1}; };
     c.attach_input = [this](std::uint32_t, std::uint32_t to, bool attach) {
@@ -126,8 +120,7 @@ class Desktop {
     c.set_timer = [this](Timer t, unsigned ms) { timers[t] = ms; };
     c.kill_timer = [this](Timer t) { timers.erase(t); };
     c.read_setting = [this](const std::wstring& section, const std::wstring& key) {
-      const auto at = file.find(section + L"/" + key);
-      return at != file.end() ? at->second : L"";
+      return file.contains(section + L"/" + key) ? file[section + L"/" + key] : L"";
     };
     c.write_setting = [this](const std::wstring& section, const std::wstring& key,
                              const std::wstring& value) {
@@ -140,7 +133,6 @@ class Desktop {
       for (const auto& [key, value] : keys) {
         file[section + L"/" + key] = value;
       }
-      ++section_writes;
       return !file_refuses;
     };
     c.has_section = [this](const std::wstring& section) {
@@ -155,9 +147,7 @@ class Desktop {
     c.hotkey_text = [](int slot) { return L"Ctrl + F" + std::to_wstring(slot); };
     c.show_slot_text = [this](int slot, const std::wstring& text) {
       shown[slot] = text;
-      if (model != nullptr) {
-        model->TextChanged(slot, text);  // as the box tells the window it changed
-      }
+      model->TextChanged(slot, text);  // as the box tells the window it changed
     };
     c.show_error = [this](const std::wstring& text) { errors.push_back(text); };
     c.save_hotkeys = [this] {
@@ -174,10 +164,9 @@ class Desktop {
     for (unsigned t = 0; t < ms; t += 5) {
       now += 5;
       for (auto& task : std::exchange(workers, {})) {
-        if (workers_hang) {
-          continue;  // stuck on a thread that never answers
+        if (!workers_hang) {  // else stuck on a thread that never answers
+          model->OnWorkerDone(task.generation, AttachAndAsk(calls, task));
         }
-        model->OnWorkerDone(task.generation, AttachAndAsk(calls, task));
       }
       for (const auto& [timer, every] : std::map<Timer, unsigned>(timers)) {
         if (now % std::max(every - every % 5, 5u) == 0) {
@@ -203,7 +192,6 @@ class Desktop {
   std::string log;
   std::map<std::wstring, std::wstring> file;  // "Section/Key" to value
   bool file_refuses = false;
-  int section_writes = 0;
   std::set<std::wstring> files;  // the programs on disk
   std::uint64_t now = 1000;
   std::map<Timer, unsigned> timers;
@@ -219,13 +207,8 @@ class Desktop {
   SlotModel* model = nullptr;
 
  private:
-  bool Has(Handle h) const {
-    return std::any_of(windows_.begin(), windows_.end(), [h](const Win& w) { return w.handle == h; });
-  }
-  void Raise(Handle h) {
-    const auto at =
-        std::find_if(windows_.begin(), windows_.end(), [h](const Win& w) { return w.handle == h; });
-    std::rotate(windows_.begin(), at, at + 1);
+  std::vector<Win>::iterator Find(Handle h) {
+    return std::find_if(windows_.begin(), windows_.end(), [h](const Win& w) { return w.handle == h; });
   }
 
   std::vector<Win> windows_;  // the most recently active first

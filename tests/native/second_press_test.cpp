@@ -40,10 +40,10 @@ TEST(MenuCommands, EveryChoiceHasANumberOfItsOwnAndComesBackFromIt) {
 // The editor's program has three windows, behind Mail; slot 1 holds the first.
 struct Program3 {
   Program3() {
-    for (const wchar_t* title : {L"c.txt", L"b.txt", L"a.txt"}) {
+    for (const wchar_t* title : {L"c.txt", L"b.txt", L"a.txt"}) {  // 11, 12, 13
       editor[title[0] - L'a'] = d.Add({.identity = Program(L"editor.exe", title)});
     }
-    mail = d.Add({.identity = Program(L"mail.exe", L"Inbox")});
+    mail = d.Add({.identity = Program(L"mail.exe", L"Inbox")});  // 14
     d.Start();
     d.Click(editor[0]);
     d.model->Press(1, kGet);
@@ -58,49 +58,48 @@ struct Program3 {
 };
 
 TEST(InFront, EachChoiceActsOnlyForTheWindowReallyInFront) {
+  enum Arranged { kAsIs, kItsDialogInFront, kMinimisedInFront, kOnAnotherDesktop, kMailOnAnotherDesktop };
+  constexpr Handle kEditor = 13, kMail = 14, kDialog = 15, kNone = 0;
   const struct {
     const char* name;
     InFront global;
     InFront slot;
-    std::function<void(Program3&)> arrange;  // with the slot's window in front
-    std::string calls;                       // of the press
-    Handle (*now_in_front)(const Program3&);
+    Arranged arranged;  // with the slot's window in front, and Mail the window before
+    std::string calls;  // of the press
+    Handle now_in_front;
   } cases[] = {
-      {"nothing chosen", InFront::kNothing, InFront::kAsInOptions, [](Program3&) {}, "set",
-       [](const Program3& p) { return p.editor[0]; }},
-      {"go back, as in Options", InFront::kGoBack, InFront::kAsInOptions, [](Program3&) {}, "set",
-       [](const Program3& p) { return p.mail; }},
-      {"the slot's own over Options", InFront::kMinimise, InFront::kGoBack, [](Program3&) {}, "set",
-       [](const Program3& p) { return p.mail; }},
-      {"minimise", InFront::kNothing, InFront::kMinimise, [](Program3&) {}, "minimise 13",
-       [](const Program3&) { return Handle{0}; }},
-      {"minimise, its dialog in front", InFront::kNothing, InFront::kMinimise,
-       [](Program3& p) { p.d.Click(p.d.Add({.owner = p.editor[0]})); }, "minimise 13",
-       [](const Program3& p) { return Handle{p.mail + 1}; }},
-      {"minimise, reported in front though minimised", InFront::kMinimise, InFront::kAsInOptions,
-       [](Program3& p) { p.d[p.editor[0]].minimised = true; }, "restore set",
-       [](const Program3& p) { return p.editor[0]; }},
-      {"next window, reported in front though minimised", InFront::kNextWindow, InFront::kAsInOptions,
-       [](Program3& p) { p.d[p.editor[0]].minimised = true; }, "restore set",
-       [](const Program3& p) { return p.editor[0]; }},
-      {"go back, on another desktop", InFront::kGoBack, InFront::kAsInOptions,
-       [](Program3& p) { p.d[p.editor[0]].cloaked = true; }, "set",
-       [](const Program3& p) { return p.editor[0]; }},
-      {"go back to a window on another desktop", InFront::kGoBack, InFront::kAsInOptions,
-       [](Program3& p) { p.d[p.mail].cloaked = true; }, "", [](const Program3& p) { return p.editor[0]; }},
+      {"nothing chosen", InFront::kNothing, InFront::kAsInOptions, kAsIs, "set", kEditor},
+      {"go back, as in Options", InFront::kGoBack, InFront::kAsInOptions, kAsIs, "set", kMail},
+      {"the slot's own over Options", InFront::kMinimise, InFront::kGoBack, kAsIs, "set", kMail},
+      {"minimise", InFront::kNothing, InFront::kMinimise, kAsIs, "minimise 13", kNone},
+      {"minimise, its dialog in front", InFront::kNothing, InFront::kMinimise, kItsDialogInFront,
+       "minimise 13", kDialog},
+      {"minimise, said to be in front though minimised", InFront::kMinimise, InFront::kAsInOptions,
+       kMinimisedInFront, "restore set", kEditor},
+      {"next window, said to be in front though minimised", InFront::kNextWindow, InFront::kAsInOptions,
+       kMinimisedInFront, "restore set", kEditor},
+      {"go back, on another desktop", InFront::kGoBack, InFront::kAsInOptions, kOnAnotherDesktop, "set",
+       kEditor},
+      {"go back to another desktop", InFront::kGoBack, InFront::kAsInOptions, kMailOnAnotherDesktop, "",
+       kEditor},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Program3 p;
     p.Choose(0, c.global);
     p.Choose(1, c.slot);
-    p.d.model->Press(1, kChange);  // from Mail: the window to go back to
-    ASSERT_EQ(p.d.front, p.editor[0]);
-    c.arrange(p);
+    p.d.model->Press(1, kChange);  // from Mail
+    ASSERT_EQ(p.d.front, kEditor);
+    if (c.arranged == kItsDialogInFront) {
+      p.d.Click(p.d.Add({.owner = kEditor}));
+    }
+    p.d[kEditor].minimised = c.arranged == kMinimisedInFront;
+    p.d[kEditor].cloaked = c.arranged == kOnAnotherDesktop;
+    p.d[kMail].cloaked = c.arranged == kMailOnAnotherDesktop;
     p.d.TakeLog();
     p.d.model->Press(1, kChange);
     EXPECT_EQ(p.d.TakeLog(), c.calls);
-    EXPECT_EQ(p.d.front, c.now_in_front(p));
+    EXPECT_EQ(p.d.front, c.now_in_front);
   }
 }
 

@@ -29,65 +29,63 @@ struct Scene {
     d.Click(window);
     d.model->Press(slot, kGet);
   }
+  // Windows followed and programs started; slot 3 remembers |exe|, which is on disk.
+  void Follow(const wchar_t* exe) {
+    d.file[L"Options/FollowWindows"] = L"1";
+    d.file[L"Options/StartMissing"] = L"1";
+    d.file[L"Windows/Slot3"] = EncodeIdentity(Program(exe, L"Tool"));
+    d.files.insert(Program(exe, L"").program);
+    d.model->Start();
+  }
+  Handle Open(const wchar_t* exe, const wchar_t* title, bool behind = true) {
+    return d.Add({.identity = Program(exe, title)}, behind);
+  }
   Desktop d;
   Handle editor = 0;
   Handle mail = 0;
 };
 
 TEST(Escalation, EachRefusalTakesTheNextStepAndOnlyItsEndIsHeard) {
+  struct Arranged {
+    int refusals = 0;  // of the editor, the target
+    bool busy = false;
+    bool hangs = false;  // attaching to the thread in front
+    Integrity front = Integrity::kNotAbove;
+    Integrity target = Integrity::kNotAbove;
+  };
   const struct {
     const char* name;
-    std::function<void(Scene&)> arrange;
+    Arranged arranged;
     std::string calls;  // "attach N": to the thread of window N; flash: the editor's button
     bool lands;
   } cases[] = {
-      {"granted", [](Scene&) {}, "set", true},
-      {"refused once", [](Scene& s) { s.d[s.editor].refusals = 1; }, "set attach 12 set detach", true},
-      {"refused twice", [](Scene& s) { s.d[s.editor].refusals = 2; }, "set attach 12 set detach key set",
-       true},
-      {"always refused", [](Scene& s) { s.d[s.editor].refusals = 99; },
-       "set attach 12 set detach key set flash 11 warn", false},
-      {"attaching hangs",
-       [](Scene& s) {
-         s.d[s.editor].refusals = 99;
-         s.d.workers_hang = true;
-       },
-       "set key set flash 11 warn", false},
+      {"granted", {}, "set", true},
+      {"refused once", {1}, "set attach 12 set detach", true},
+      {"refused twice", {2}, "set attach 12 set detach key set", true},
+      {"always refused", {99}, "set attach 12 set detach key set flash 11 warn", false},
+      {"attaching hangs", {99, false, true}, "set key set flash 11 warn", false},
       // A target busy for a moment is not given up on: the key step tries again.
-      {"target busy",
-       [](Scene& s) {
-         s.d[s.editor].refusals = 1;
-         s.d[s.editor].answers = false;
-       },
-       "set key set", true},
+      {"target busy", {1, true}, "set key set", true},
       // Who cannot be attached to is the window in front, not the target.
-      {"front above us",
-       [](Scene& s) {
-         s.d[s.editor].refusals = 1;
-         s.d[s.mail].integrity = Integrity::kAbove;
-       },
-       "set flash 11 warn", false},
+      {"front above us", {1, false, false, Integrity::kAbove}, "set flash 11 warn", false},
       {"target above us",
-       [](Scene& s) {
-         s.d[s.editor].refusals = 1;
-         s.d[s.editor].integrity = Integrity::kAbove;
-       },
-       "set attach 12 set detach", true},
-      {"front unreadable",
-       [](Scene& s) {
-         s.d[s.editor].refusals = 1;
-         s.d[s.mail].integrity = Integrity::kUnknown;
-       },
-       "set attach 12 set detach", true},
+       {1, false, false, Integrity::kNotAbove, Integrity::kAbove},
+       "set attach 12 set detach",
+       true},
+      {"front unreadable", {1, false, false, Integrity::kUnknown}, "set attach 12 set detach", true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, arranged, calls, lands] : cases) {
+    SCOPED_TRACE(name);
     Scene s;
-    c.arrange(s);
+    s.d[s.editor].refusals = arranged.refusals;
+    s.d[s.editor].answers = !arranged.busy;
+    s.d.workers_hang = arranged.hangs;
+    s.d[s.mail].integrity = arranged.front;
+    s.d[s.editor].integrity = arranged.target;
     s.d.model->Press(1, kChange);
     s.d.Run(kEscalationMs);
-    EXPECT_EQ(s.d.TakeLog(), c.calls);
-    EXPECT_EQ(s.d.front == s.editor, c.lands);
+    EXPECT_EQ(s.d.TakeLog(), calls);
+    EXPECT_EQ(s.d.front == s.editor, lands);
     EXPECT_TRUE(s.d.timers.empty()) << "the escalation did not end";
     EXPECT_TRUE(s.d.allowed == 0 || s.d.allowed == s.editor)
         << "the foreground was offered to " << s.d.allowed;
@@ -100,19 +98,11 @@ TEST(Escalation, EndsSilentlyAtTheNextPressOrWhenTheUserGoesToAnotherWindow) {
     std::function<void(Scene&)> meanwhile;  // 100 ms into an escalation that would never land
     Handle (*in_front)(const Scene&);
   } cases[] = {
-      {"a click elsewhere", [](Scene& s) { s.d.Click(s.d.Add({.identity = Program(L"calc.exe", L"Calc")})); },
+      {"a click elsewhere", [](Scene& s) { s.d.Click(s.Open(L"calc.exe", L"Calc")); },
        [](const Scene& s) { return Handle{s.mail + 1}; }},
       {"a press in Get Form", [](Scene& s) { s.d.model->Press(2, kGet); },
        [](const Scene& s) { return s.mail; }},
-      {"a press that starts a program",
-       [](Scene& s) {
-         s.d.file[L"Options/FollowWindows"] = L"1";
-         s.d.file[L"Options/StartMissing"] = L"1";
-         s.d.file[L"Windows/Slot3"] = EncodeIdentity(Program(L"tool.exe", L"Tool"));
-         s.d.files.insert(L"C:\\Apps\\tool.exe");
-         s.d.model->Start();
-         s.d.model->Press(3, kChange);
-       },
+      {"a press that starts a program", [](Scene& s) { s.Follow(L"tool.exe"), s.d.model->Press(3, kChange); },
        [](const Scene& s) { return s.mail; }},
   };
   for (const auto& c : cases) {
@@ -179,34 +169,18 @@ TEST(ChangeForm, AWindowHeldByAModalDialogGivesWayToIt) {
   }
 }
 
-TEST(ChangeForm, RestoresAMinimisedWindowAndLeavesOneThatIsGoneOrHidden) {
-  Desktop d;
-  const Handle minimised = d.Add({.minimised = true});
-  const Handle hidden = d.Add({.visible = false});
-  const Handle front = d.Add({});
-  d.front = front;
-  const SlotCalls calls = d.Calls();
-  using Result = keyfun::SwitchAttempt::Result;
-  EXPECT_EQ(keyfun::ChangeForm(calls, 0).result, Result::kNothing);
-  EXPECT_EQ(keyfun::ChangeForm(calls, 999).result, Result::kNoWindow);
-  EXPECT_EQ(keyfun::ChangeForm(calls, hidden).result, Result::kHidden);
-  EXPECT_EQ(d.TakeLog(), "");
-  EXPECT_EQ(keyfun::ChangeForm(calls, minimised).result, Result::kInFront);
-  EXPECT_EQ(d.TakeLog(), "restore set");
-  EXPECT_FALSE(d[minimised].minimised);
-}
-
 // A followed slot whose program restarted: slot 1 remembered the editor's "notes.txt".
 struct Followed : Scene {
-  explicit Followed(bool start_missing = true) {
-    d.file[L"Options/FollowWindows"] = L"1";
-    d.file[L"Options/StartMissing"] = start_missing ? L"1" : L"0";
-    d.files.insert(L"C:\\Apps\\editor.exe");
-    d.model->Start();
+  Followed() {
+    Follow(L"editor.exe");
     Remember(1, editor);
     d.Click(mail);
     d.Close(editor);
     d.TakeLog();
+  }
+  void TakenByMail() {  // and the user is in another window
+    d.model->TextChanged(1, std::to_wstring(mail));
+    d.Click(Open(L"calc.exe", L"Calc"));
   }
 };
 
@@ -217,31 +191,16 @@ TEST(Following, AGoneWindowIsFollowedOnlyToOneThatStandsForItAndStartedOnlyWhenN
     std::string calls;
     bool slot_moves;  // the slot takes another window, which comes forward
   } cases[] = {
-      {"its title open again",
-       [](Followed& f) { f.d.Add({.identity = Program(L"editor.exe", L"notes.txt")}, true); }, "set", true},
-      {"the only window of its program",
-       [](Followed& f) { f.d.Add({.identity = Program(L"editor.exe", L"other.txt")}, true); }, "set", true},
+      {"its title open again", [](Followed& f) { f.Open(L"editor.exe", L"notes.txt"); }, "set", true},
+      {"the only window of its program", [](Followed& f) { f.Open(L"editor.exe", L"other.txt"); }, "set",
+       true},
       {"one of several of its program",
-       [](Followed& f) {
-         f.d.Add({.identity = Program(L"editor.exe", L"a.txt")}, true);
-         f.d.Add({.identity = Program(L"editor.exe", L"b.txt")}, true);
-       },
-       "warn", false},
+       [](Followed& f) { f.Open(L"editor.exe", L"a.txt"), f.Open(L"editor.exe", L"b.txt"); }, "warn", false},
       {"none open", [](Followed&) {}, "start C:\\Apps\\editor.exe", false},
       // Its handle now names another program's window, which never comes forward for the slot.
-      {"handle taken, none open",
-       [](Followed& f) {
-         f.d.model->TextChanged(1, std::to_wstring(f.mail));
-         f.d.Click(f.d.Add({.identity = Program(L"calc.exe", L"Calc")}));
-       },
-       "start C:\\Apps\\editor.exe", false},
-      {"handle taken, program missing",
-       [](Followed& f) {
-         f.d.files.clear();
-         f.d.model->TextChanged(1, std::to_wstring(f.mail));
-         f.d.Click(f.d.Add({.identity = Program(L"calc.exe", L"Calc")}));
-       },
-       "warn", false},
+      {"handle taken, none open", [](Followed& f) { f.TakenByMail(); }, "start C:\\Apps\\editor.exe", false},
+      {"handle taken, program missing", [](Followed& f) { f.d.files.clear(), f.TakenByMail(); }, "warn",
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -290,8 +249,7 @@ TEST(StartedPrograms, TheWindowTakesTheSlotAndTheFrontOnlyIfNeitherMovedOnMeanwh
       {"nothing changed", [](Followed&) {}, false, true, "set"},
       {"it came in front itself", [](Followed&) {}, true, true, ""},
       {"the slot took another window", [](Followed& f) { f.d.model->Press(1, kGet); }, false, false, "set"},
-      {"the user went on",
-       [](Followed& f) { f.d.Click(f.d.Add({.identity = Program(L"calc.exe", L"Calc")})); }, false, true,
+      {"the user went on", [](Followed& f) { f.d.Click(f.Open(L"calc.exe", L"Calc")); }, false, true,
        "flash 14"},
   };
   for (const auto& c : cases) {
@@ -303,7 +261,7 @@ TEST(StartedPrograms, TheWindowTakesTheSlotAndTheFrontOnlyIfNeitherMovedOnMeanwh
     f.d.Run(300);
     c.meanwhile(f);
     const std::wstring held = f.d.shown[1];
-    const Handle started = f.d.Add({.identity = Program(L"editor.exe", L"Untitled")}, !c.comes_in_front);
+    const Handle started = f.Open(L"editor.exe", L"Untitled", !c.comes_in_front);
     if (c.comes_in_front) {
       f.d.front = started;
     }
@@ -414,7 +372,8 @@ TEST(Exit, EveryWaySavesAndRemovesTheIconAndOnlyALogOffLeavesTheEndToTheSession)
 
 TEST(Exit, OnceItBeganNoPressStartOrEscalationActs) {
   Followed f;
-  const Handle stubborn = f.d.Add({.identity = Program(L"calc.exe", L"Calc"), .refusals = 99});
+  const Handle stubborn = f.Open(L"calc.exe", L"Calc");
+  f.d[stubborn].refusals = 99;
   f.Remember(2, stubborn);
   f.d.Click(f.mail);
   f.d.model->Press(1, kChange);  // its program starts
@@ -423,7 +382,7 @@ TEST(Exit, OnceItBeganNoPressStartOrEscalationActs) {
   f.d.model->Exit(SlotModel::ExitRoute::kClose);
   f.d.TakeLog();
   const std::wstring shown = f.d.shown[2];
-  f.d.Add({.identity = Program(L"editor.exe", L"notes.txt")}, true);  // the started program's window
+  f.Open(L"editor.exe", L"notes.txt");  // the started program's window
   f.d.model->Press(2, kGet);
   f.d.model->Press(1, kChange);
   f.d.model->Choose({shell::MenuChoice::Kind::kBringForward, 1});

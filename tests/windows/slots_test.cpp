@@ -1,6 +1,6 @@
-// Ticking slots: what a switched-on hotkey remembers and brings back, what is refused, and what a
-// slot's text can hold besides a live window (edited junk, numbers of no window, a window that
-// hangs), for which the program does nothing and keeps serving the other slots.
+// Ticking slots: what a switched-on hotkey remembers and brings back, what is refused, what a
+// slot's text can hold (edited junk, numbers of no window, another window), and a window that
+// hangs, while the program keeps serving the other slots.
 
 #include "tests/windows/tarnelle_test.h"
 
@@ -56,20 +56,6 @@ TEST_F(Tarnelle, StartChangeFormBringsTheWindowBackAsItWasAndLeavesAHiddenOneHid
   }
 }
 
-TEST_F(Tarnelle, AWindowHeldByItsModalDialogBringsTheDialogForward) {
-  Start(IniWith({1}));
-  Target owner;
-  const unique_hwnd other = TestWindow(L"Other", {20, 20});
-  ASSERT_TRUE(owner.Start(L"Shows a dialog") && app.Tick(1));
-  Remember(1, owner.window());
-  ASSERT_TRUE(app.ChooseMode(true));
-  const HWND dialog = owner.ShowModal();
-  ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(ToFront(other.get()));
-  PressSlot(1);
-  EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == dialog; }));
-}
-
 TEST_F(Tarnelle, RefusedSlotsShowOneMessageStayOffAndAreSavedAsNoHotkey) {
   // Slots 2 and 7 hold slot 1's combination; another program holds slot 9's.
   Start(IniWith({1}) + "Orvanta2KeyCode=112\r\nOrvanta2ModKeyCode=6\r\nOrvanta7KeyCode=112\r\n" +
@@ -123,35 +109,26 @@ TEST_F(Tarnelle, TypingIntoATickedBoxFreesItsHotkeyButLeavesItTicked) {
   EXPECT_FALSE(HotkeyFree(MOD_CONTROL, 'K'));
 }
 
-class SlotTexts : public Tarnelle {
- protected:
-  // In "Start Change Form", presses slot 1 holding each text: nothing may change.
-  void PressEach(const std::vector<std::wstring>& texts) {
-    Start(IniWith({1}));
-    const unique_hwnd front = TestWindow(L"In front", {20, 20});
-    ASSERT_TRUE(app.Tick(1) && app.ChooseMode(true) && ToFront(front.get()));
-    for (const std::wstring& text : texts) {
-      DWORD_PTR ignored = 0;
-      ASSERT_TRUE(::SendMessageTimeoutW(app.SlotText(1), WM_SETTEXT, 0,
-                                        reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, kPatienceMs,
-                                        &ignored));
-      PressSlot(1);
-      ASSERT_TRUE(app.Settled()) << "the program stopped working";
-      EXPECT_TRUE(::GetForegroundWindow() == front.get() && TextOf(app.SlotText(1)) == text &&
-                  app.MessageBoxes().empty())
-          << text.substr(0, 20);
-    }
+// A slot's text as a user who tabbed into its box may leave it: what is no number, or the number
+// of no window, does nothing; the number of a window brings that window.
+TEST_F(Tarnelle, WhatASlotsTextSaysIsWhatAPressBrings) {
+  Start(IniWith({1}));
+  const unique_hwnd front = TestWindow(L"In front", {20, 20});
+  const unique_hwnd typed = TestWindow(L"Typed", {20, 200});
+  const HWND closed = TestWindow(L"Closed soon", {260, 200}).get();
+  ASSERT_TRUE(app.Tick(1) && app.ChooseMode(true) && ToFront(front.get()));
+  for (const std::wstring& text :
+       {std::wstring(L"abc"), std::wstring(L" 5"), std::wstring(L"\x8bbe\x7f6e"), std::wstring(40000, L'x'),
+        HandleText(closed), std::wstring(L"0"), std::wstring(L"-2147483648"), HandleText(typed.get())}) {
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(app.SlotText(1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                      SMTO_NORMAL, kPatienceMs, &ignored));
+    PressSlot(1);
+    ASSERT_TRUE(app.Settled()) << "the program stopped working";
+    const HWND expected = text == HandleText(typed.get()) ? typed.get() : front.get();
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == expected; })) << text.substr(0, 20);
+    EXPECT_TRUE(TextOf(app.SlotText(1)) == text && app.MessageBoxes().empty()) << text.substr(0, 20);
   }
-};
-
-TEST_F(SlotTexts, TextsThatAreNoNumberDoNothing) {
-  PressEach({L"abc", L"12x", L" 5", L"5 ", L"0x10", L"", L"+5", L"--5", L"1e5", L"99999999999",
-             L"\xFF11\xFF12", L"\x8bbe\x7f6e", std::wstring(40000, L'x')});
-}
-
-TEST_F(SlotTexts, NumbersOfNoWindowDoNothing) {
-  const HWND closed = TestWindow(L"Closed soon", {20, 200}).get();
-  PressEach({HandleText(closed), L"0", L"1", L"-1", L"2147483647", L"-2147483648"});
 }
 
 TEST_F(Tarnelle, NextHotkeyIsServedAtOnceWhileAHungWindowsPressIsPending) {
