@@ -5,9 +5,11 @@
 # Windows programs (Release, MinGW-w64) side by side while a private Wine session comes up, checks
 # tarnelle.exe's PE file, runs the native tests, then in the session the Windows test program
 # (twice: everything but the log-off case, then that case alone in a process that owns no window)
-# and one smoke run of the benchmark. It prints a summary (passed, failed and skipped per layer;
-# a skipped test counts as failed), the time of each stage, the size of the tests against the
-# program, and last "N passed, N failed". Logs stay in build/logs.
+# and one smoke run of the benchmark. Beside them it builds the fuzz targets (clang, natively) and
+# runs each for a few seconds. It prints a summary
+# (passed, failed and skipped per layer; a skipped test counts as failed), the time of each stage,
+# the size of the tests against the program, and last "N passed, N failed". Logs stay in
+# build/logs.
 #
 # TARNELLE_DISPLAY_FIRST: the first X display tried for the session (scripts/wine-session.sh).
 set -uo pipefail
@@ -66,7 +68,11 @@ native_build=$!
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake && cmake --build build/windows) \
   >"$logs/windows-build.txt" 2>&1 &
 windows_build=$!
-trap 'kill "$native_build" "$windows_build" 2>/dev/null; exit 130' INT TERM
+(cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DTARNELLE_FUZZ=ON -DTARNELLE_SANITIZE=ON && cmake --build build/fuzz) \
+  >"$logs/fuzz-build.txt" 2>&1 &
+fuzz_build=$!
+trap 'kill "$native_build" "$windows_build" "$fuzz_build" 2>/dev/null; exit 130' INT TERM
 # shellcheck source=scripts/wine-session.sh
 source scripts/wine-session.sh
 stage session wine_session_start >"$logs/session.txt" 2>&1
@@ -75,6 +81,8 @@ stage builds wait "$native_build"
 native_ok=$?
 wait "$windows_build"
 windows_ok=$?
+stage fuzz-build wait "$fuzz_build"
+fuzz_ok=$?
 trap - INT TERM
 
 if [[ $native_ok -eq 0 ]]; then
@@ -87,6 +95,40 @@ if [[ $native_ok -eq 0 ]]; then
 else
   tail -n 30 "$logs/native-build.txt"
   record native 0 1 0 "the build failed"
+fi
+
+# Each fuzz target for a few seconds from its seeds; what it finds goes to build/fuzz/found, not to
+# the seeds, and the input of a crash to the logs. A crash, a hang or a run without libFuzzer's
+# closing "Done N runs" counts as a failed target.
+fuzz_seconds=5
+fuzz_all() {
+  local target name runs rc ok=0 bad=0 note=
+  for target in build/fuzz/tests/fuzz/fuzz_*; do
+    name=${target##*/fuzz_}
+    rm -rf "build/fuzz/found/$name"
+    mkdir -p "build/fuzz/found/$name"
+    timeout $((fuzz_seconds + 60)) "$target" "build/fuzz/found/$name" "tests/fuzz/corpus/$name" \
+      -max_total_time=$fuzz_seconds -timeout=10 -artifact_prefix="$logs/fuzz-$name-" >"$logs/fuzz-$name.txt" 2>&1
+    rc=$?
+    runs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$logs/fuzz-$name.txt")
+    if [[ $rc -eq 0 && -n $runs ]]; then
+      ok=$((ok + 1))
+      note+="${note:+, }$name $runs runs"
+    else
+      grep -v -E '^#[0-9]+' "$logs/fuzz-$name.txt" | tail -n 40
+      bad=$((bad + 1))
+      note+="${note:+, }$name failed"
+    fi
+    echo "$name: ${runs:-no} runs in ${fuzz_seconds}s, status $rc"
+  done
+  record fuzz "$ok" "$bad" 0 "$note"
+}
+if [[ $fuzz_ok -eq 0 ]]; then
+  echo "== fuzzing, ${fuzz_seconds}s a target"
+  stage fuzz fuzz_all
+else
+  tail -n 30 "$logs/fuzz-build.txt"
+  record fuzz 0 1 0 "the build failed"
 fi
 
 if [[ $windows_ok -ne 0 ]]; then
