@@ -6,7 +6,8 @@
 # tarnelle.exe's PE file, runs the native tests, then in the session the Windows test program
 # (twice: everything but the log-off case, then that case alone in a process that owns no window)
 # and one smoke run of the benchmark. Beside them it builds the fuzz targets (clang, natively) and
-# runs each for a few seconds. It prints a summary
+# runs each for a few seconds, and builds the program and the native tests with clang for Windows:
+# that tarnelle.exe has its PE file checked, those tests run under Wine. It prints a summary
 # (passed, failed and skipped per layer; a skipped test counts as failed), the time of each stage,
 # the size of the tests against the program, and last "N passed, N failed". Logs stay in
 # build/logs.
@@ -72,7 +73,11 @@ windows_build=$!
   -DCMAKE_CXX_COMPILER=clang++ -DTARNELLE_FUZZ=ON -DTARNELLE_SANITIZE=ON && cmake --build build/fuzz) \
   >"$logs/fuzz-build.txt" 2>&1 &
 fuzz_build=$!
-trap 'kill "$native_build" "$windows_build" "$fuzz_build" 2>/dev/null; exit 130' INT TERM
+(cmake -S . -B build/clang -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/clang-mingw-w64-x86_64.cmake -DTARNELLE_BUILD_BENCH=OFF \
+  -DTARNELLE_NATIVE_TESTS_ONLY=ON && cmake --build build/clang) >"$logs/clang-build.txt" 2>&1 &
+clang_build=$!
+trap 'kill "$native_build" "$windows_build" "$fuzz_build" "$clang_build" 2>/dev/null; exit 130' INT TERM
 # shellcheck source=scripts/wine-session.sh
 source scripts/wine-session.sh
 stage session wine_session_start >"$logs/session.txt" 2>&1
@@ -83,6 +88,8 @@ wait "$windows_build"
 windows_ok=$?
 stage fuzz-build wait "$fuzz_build"
 fuzz_ok=$?
+stage clang-build wait "$clang_build"
+clang_ok=$?
 trap - INT TERM
 
 if [[ $native_ok -eq 0 ]]; then
@@ -160,6 +167,25 @@ else
     rc=$?
     grep -v ':fixme:' "$logs/logoff.txt"
     record_gtest logoff "$logs/logoff.txt" "$rc"
+  fi
+fi
+# The second compiler's tarnelle.exe, and its Windows build of the native tests, where wchar_t is
+# 16 bits.
+if [[ $clang_ok -ne 0 ]]; then
+  tail -n 30 "$logs/clang-build.txt"
+  record clang 0 1 0 "the build failed"
+else
+  echo "== PE check, clang"
+  bash scripts/check-pe.sh build/clang/tarnelle.exe gui | tee "$logs/clang-pe.txt"
+  record clang-pe "$(grep -c '^ok ' "$logs/clang-pe.txt")" "$(grep -c '^not ok ' "$logs/clang-pe.txt")" 0
+  if [[ $session -ne 0 ]]; then
+    record clang 0 1 0 "the Wine session did not start"
+  else
+    echo "== native tests, clang's Windows build, under Wine"
+    stage clang timeout 300 wine build/clang/tests/tarnelle_native_tests.exe >"$logs/clang.txt" 2>&1
+    rc=$?
+    grep -v ':fixme:' "$logs/clang.txt"
+    record_gtest clang "$logs/clang.txt" "$rc"
   fi
 fi
 wine_session_stop
