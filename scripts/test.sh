@@ -122,7 +122,8 @@ fuzz_all() {
       ok=$((ok + 1))
       note+="${note:+, }$name $runs runs"
     else
-      grep -v -E '^#[0-9]+' "$logs/fuzz-$name.txt" | tail -n 40
+      sed -n '/not so:\|ERROR:/,/^SUMMARY/p' "$logs/fuzz-$name.txt" | head -n 40
+      grep 'Test unit written' "$logs/fuzz-$name.txt"
       bad=$((bad + 1))
       note+="${note:+, }$name failed"
     fi
