@@ -34,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto back = DecodeIdentity(encoded);
   if (identity.program.empty() || identity.window_class.empty()) {
     FUZZ_EXPECT(!back);
-  } else if (std::none_of(text.begin(), text.end(), [](wchar_t c) { return c >= 0xD800 && c < 0xE000; })) {
-    FUZZ_EXPECT(back == identity);  // whole code points, on any platform
+  } else if (std::none_of(text.begin(), text.end(),
+                          [](wchar_t c) { return c == 0 || (c >= 0xD800 && c < 0xE000); })) {
+    FUZZ_EXPECT(back == identity);  // whole code points on any platform, and no NUL
   } else {
     FUZZ_EXPECT(!back || back == identity);  // never another window's identity
   }
