@@ -1,6 +1,12 @@
 # Compiler settings shared by every target of ours (not by GoogleTest).
 
 option(TARNELLE_SANITIZE "Build native code with AddressSanitizer and UBSan" ON)
+# The fuzz build (clang, natively): every library carries libFuzzer's coverage, and tests/ builds
+# the fuzz targets alone.
+option(TARNELLE_FUZZ "Build the libFuzzer targets in tests/fuzz instead of the tests" OFF)
+if(TARNELLE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 
 function(tarnelle_strict target)
   if(MSVC)

@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  # the second compiler (clang for the MinGW-w64 target, linked by lld, resources by llvm-windres)
+  # and the fuzz targets (libFuzzer and the sanitizers' runtimes)
+  clang lld llvm-14 libclang-rt-14-dev
   # wine64 alone runs our x86-64 programs; without i386 multiarch Wine mentions wine32, harmlessly.
   wine wine64
   xvfb xdotool x11-utils x11-apps imagemagick

@@ -19,7 +19,9 @@ constexpr std::int16_t kFocusLost = -2;  // the box loses the focus
 
 // A layout that labels letters with themselves and has no name for one key.
 std::wstring Name(std::int16_t key) {
-  return key == kF5 ? L"F5" : key == kRightWin ? L"Right Windows" : std::wstring(key != kUnnamed, key);
+  return key == kF5         ? L"F5"
+         : key == kRightWin ? L"Right Windows"
+                            : std::wstring(key != kUnnamed, static_cast<wchar_t>(key));
 }
 
 struct Event {

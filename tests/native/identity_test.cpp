@@ -43,6 +43,7 @@ TEST(IdentityLine, EveryIdentityComesBackAsItWasWrittenInPrintableAscii) {
       {L"D:\\a b\\p.exe", L"C|ass", L""},
       {L"C:\\x.exe", L"K", L"100% \"quoted\"; | =  spaced  "},
       {L"C:\\\u6587\u4ef6\\\u8bb0\u4e8b.exe", L"\u7a97", L"\u8bbe\u7f6e \u2014 tab\there"},
+      {L"C:\\x.exe", L"K", L"\U0001F600 beyond the first plane: a surrogate pair where wchar_t is 16 bits"},
   };
   for (const WindowIdentity& identity : identities) {
     const std::wstring line = EncodeIdentity(identity);
