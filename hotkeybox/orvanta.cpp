@@ -20,7 +20,7 @@ static_assert(kVkShift == VK_SHIFT && kVkControl == VK_CONTROL && kVkMenu == VK_
 static_assert(kVkLeftWin == VK_LWIN && kVkApps == VK_APPS && kVkProcessKey == VK_PROCESSKEY);
 static_assert(SystemColorIndex(kSysWindowBackground) == COLOR_WINDOW);
 static_assert(SystemColorIndex(kSysWindowText) == COLOR_WINDOWTEXT);
-static_assert(FontDesc{}.weight == FW_NORMAL && FontDesc{}.charset == DEFAULT_CHARSET);
+static_assert(kFontWeightNormal == FW_NORMAL && kFontCharsetDefault == DEFAULT_CHARSET);
 
 namespace {
 

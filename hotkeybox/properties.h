@@ -23,11 +23,15 @@ inline constexpr OleColor kSysWindowText = 0x80000008u;
   return static_cast<int>(c & 0xFFu);
 }
 
+// A font's defaults, as the platform numbers them (FW_NORMAL, DEFAULT_CHARSET).
+inline constexpr std::int32_t kFontWeightNormal = 400;
+inline constexpr std::uint8_t kFontCharsetDefault = 1;
+
 struct FontDesc {
   std::wstring name;
   double points = 9.0;
-  std::int32_t weight = 400;
-  std::uint8_t charset = 1;  // DEFAULT_CHARSET
+  std::int32_t weight = kFontWeightNormal;
+  std::uint8_t charset = kFontCharsetDefault;
   bool italic = false;
   bool underline = false;
   bool strikethrough = false;

@@ -76,7 +76,7 @@ void MarkInFront(HMENU menu, Kind kind, int slot, InFront in_front) {
 
 // A slot's submenu in the Windows menu.
 win32::unique_hmenu SlotMenu(int slot, const MenuState::Slot& state) {
-  const auto grey = [](bool enabled) { return enabled ? MF_ENABLED : MF_GRAYED; };
+  const auto grey = [](bool enabled) -> UINT { return enabled ? MF_ENABLED : MF_GRAYED; };
   win32::unique_hmenu menu(::CreatePopupMenu());
   win32::unique_hmenu in_front = InFrontMenu(Kind::kSlotInFront, slot);
   if (!menu || !in_front) {

@@ -703,17 +703,6 @@ class Target {
   [[nodiscard]] HWND window() const { return window_; }
   // Stops answering for |ms|, or until the process is ended.
   void Hang(DWORD ms = 0) const { ::PostMessageW(window_, WM_APP, ms, 0); }
-  // Shows a modal message box owned by the window, which holds it disabled; returns the box.
-  [[nodiscard]] HWND ShowModal() const {
-    HWND box = nullptr;
-    ::PostMessageW(window_, WM_APP + 1, 0, 0);
-    WaitFor([&] {
-      const auto boxes = WindowsOf(process_.pid(), L"#32770");
-      box = boxes.empty() ? nullptr : boxes.front();
-      return box != nullptr && !::IsWindowEnabled(window_);
-    });
-    return box;
-  }
   [[nodiscard]] DWORD pid() const { return process_.pid(); }
 
  private:

@@ -1,6 +1,6 @@
 // A plain window of its own process, titled by the command line, for the tests to remember and
 // bring back. WM_APP makes its thread stop answering anything for wParam milliseconds, or until
-// the process is ended; WM_APP+1 shows a modal message box over it. Started with no title, as a
+// the process is ended. Started with no title, as a
 // program that was not running is started, it takes a moment to show its window, as programs do.
 // Titled "--core", its window is of the class a store app draws in, to be set into another
 // program's frame.
@@ -26,9 +26,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.message == WM_APP) {
       ::Sleep(msg.wParam != 0 ? static_cast<DWORD>(msg.wParam) : INFINITE);
-    }
-    if (msg.message == WM_APP + 1) {
-      ::MessageBoxW(msg.hwnd, L"A modal dialog", L"Dialog", MB_OK);
     }
     // A hotkey with Alt held over it must not open its system menu.
     if (msg.message != WM_SYSKEYDOWN && msg.message != WM_SYSKEYUP && msg.message != WM_SYSCHAR) {
