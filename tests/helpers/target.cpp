@@ -1,9 +1,8 @@
 // A plain window of its own process, titled by the command line, for the tests to remember and
 // bring back. WM_APP makes its thread stop answering anything for wParam milliseconds, or until
-// the process is ended. Started with no title, as a
-// program that was not running is started, it takes a moment to show its window, as programs do.
-// Titled "--core", its window is of the class a store app draws in, to be set into another
-// program's frame.
+// the process is ended. Started with no title, as a program that was not running is started, it
+// takes a moment to show its window, as programs do. Titled "--core", its window is of the class a
+// store app draws in, to be set into another program's frame.
 
 #include <windows.h>
 
