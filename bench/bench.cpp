@@ -1,10 +1,11 @@
-// bench.exe: measures tarnelle.exe against floor.exe, the least a program can do for the same
-// work, in one desktop, taking turns press by press and start by start, with the real input of
-// the tests' driver; its memory also against floor_hotkeys.exe, the least a program can do to
-// hold the same hotkeys. Tarnelle is set up as a user sets it up: set.ini beside a private copy, a
-// click on "Start Hotkey 1" and "2", a press of each hotkey in "Get Form" with the wanted window
-// in front, a click on "Start Change Form". Prints one table; exits 0 when every figure was
-// measured and every press and start had its effect, 1 otherwise, 2 when it could not set up.
+// bench.exe: measures tarnelle.exe against floor.exe, the least code that shows the same window
+// and does the same work, in one desktop, taking turns press by press and start by start, with
+// the real input of the tests' driver; its memory also against floor_hotkeys.exe, the least a
+// program can do to hold the same hotkeys. Tarnelle is set up as a user sets it up: set.ini
+// beside a private copy, a click on "Start Hotkey 1" and "2", a press of each hotkey in "Get
+// Form" with the wanted window in front, a click on "Start Change Form". Prints one table; exits 0
+// when every figure was measured and every press and start had its effect, 1 otherwise, 2 when
+// it could not set up.
 //
 //   bench.exe [--presses N] [--warmup N] [--leak-presses N] [--idle S] [--starts N] [--smoke]
 //   bench.exe --starts-only [--starts N] [--warmup N]     (the start-ups alone: for A/B variants
@@ -358,7 +359,7 @@ int Run(const Options& o) {
            }) &&
            tarnelle.ChooseMode(change);
   };
-  HWND floor = nullptr;  // its slots' text fields are hidden children of its window
+  HWND floor = nullptr;  // its slots' texts are children of its window, placed outside it
   WaitFor([&] {
     const auto windows = WindowsOf(f.process.pid());
     floor = windows.empty() ? nullptr : windows.front();
