@@ -36,7 +36,11 @@ constexpr int kSlots = design::kSlotCount;
 constexpr int kIdCheck = 100;  // + slot
 constexpr int kIdBox = 200;    // + slot
 constexpr int kIdText = 300;   // + slot
+constexpr int kIdModeGet = 400;
+constexpr int kIdModeChange = 401;
 constexpr int kIdLinkLabel = 402;
+constexpr int kIdStrip = 403;
+constexpr int kIdPictures = 404;   // the logo, hide and close pictures: 404 to 406
 constexpr int kIdHideImage = 405;  // the one picture stretched to its place
 
 HWND g_remembered[kSlots + 1];
@@ -58,7 +62,9 @@ HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex_style,
   const HWND h = ::CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
                                    r.right - r.left, r.bottom - r.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-  ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (font != nullptr) {
+    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
   return h;
 }
 
@@ -76,6 +82,9 @@ HFONT Font(const wchar_t* face, int points, LONG weight, BYTE charset) {
 HBITMAP LoadPicture(int id) {
   const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_RCDATA);
   const auto* file = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, found)));
+  if (file == nullptr) {
+    return nullptr;
+  }
   BITMAPFILEHEADER head;
   BITMAPINFO info{};
   std::memcpy(&head, file, sizeof(head));
@@ -186,7 +195,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   // In the designed focus order, which is also the z-order.
   for (const design::TabStop& stop : design::TabOrder()) {
-    const design::SlotDesign d = design::Slot(stop.slot == 0 ? 1 : stop.slot);
+    const design::SlotDesign d = design::Slot(stop.slot == 0 ? 1 : stop.slot);  // a slot's places
     switch (stop.control) {
       case design::Control::kChkCheck: {
         wchar_t check[16];
@@ -208,12 +217,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         break;
       case design::Control::kPmenu: {
         const HWND strip =
-            Child(L"TarnelleBench.Strip", L"", WS_CLIPCHILDREN, 0, main, 403, design::kStrip, nullptr);
+            Child(L"TarnelleBench.Strip", L"", WS_CLIPCHILDREN, 0, main, kIdStrip, design::kStrip, nullptr);
         Child(L"STATIC", L"Orvanta Tarnelle", SS_NOTIFY | SS_LEFT, 0, strip, 0, design::kTitle, title);
         const std::pair<int, const design::Twips*> pictures[] = {
             {IDR_LOGO, &design::kLogo}, {IDR_HIDE, &design::kHideImage}, {IDR_CLOSE, &design::kCloseImage}};
         for (int i = 0; i < 3; ++i) {
-          const HWND picture = Child(L"TarnelleBench.Strip", L"", WS_CLIPSIBLINGS, 0, strip, 404 + i,
+          const HWND picture = Child(L"TarnelleBench.Strip", L"", WS_CLIPSIBLINGS, 0, strip, kIdPictures + i,
                                      *pictures[i].second, nullptr);
           ::SetWindowLongPtrW(picture, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(LoadPicture(pictures[i].first)));
@@ -221,12 +230,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         break;
       }
       case design::Control::kSelemode0:
-        ::SendMessageW(Child(L"BUTTON", L"Get Form", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, main, 400,
-                             design::kModeGet, form),
+        ::SendMessageW(Child(L"BUTTON", L"Get Form", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, main,
+                             kIdModeGet, design::kModeGet, form),
                        BM_SETCHECK, BST_CHECKED, 0);
         break;
       case design::Control::kSelemode1:
-        Child(L"BUTTON", L"Start Change Form", BS_AUTORADIOBUTTON, 0, main, 401, design::kModeChange, form);
+        Child(L"BUTTON", L"Start Change Form", BS_AUTORADIOBUTTON, 0, main, kIdModeChange,
+              design::kModeChange, form);
         break;
     }
   }
