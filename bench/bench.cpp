@@ -1,10 +1,11 @@
-// bench.exe: measures tarnelle.exe against floor.exe, the least a program can do for the same
-// work, in one desktop, taking turns press by press and start by start, with the real input of
-// the tests' driver; its memory also against floor_hotkeys.exe, the least a program can do to
-// hold the same hotkeys. Tarnelle is set up as a user sets it up: set.ini beside a private copy, a
-// click on "Start Hotkey 1" and "2", a press of each hotkey in "Get Form" with the wanted window
-// in front, a click on "Start Change Form". Prints one table; exits 0 when every figure was
-// measured and every press and start had its effect, 1 otherwise, 2 when it could not set up.
+// bench.exe: measures tarnelle.exe against floor.exe, the least code that shows the same window
+// and does the same work, in one desktop, taking turns press by press and start by start, with
+// the real input of the tests' driver; its memory also against floor_hotkeys.exe, the least a
+// program can do to hold the same hotkeys. Tarnelle is set up as a user sets it up: set.ini
+// beside a private copy, a click on "Start Hotkey 1" and "2", a press of each hotkey in "Get
+// Form" with the wanted window in front, a click on "Start Change Form". Prints one table; exits 0
+// when every figure was measured and every press and start had its effect, 1 otherwise, 2 when
+// it could not set up.
 //
 //   bench.exe [--presses N] [--warmup N] [--leak-presses N] [--idle S] [--starts N] [--smoke]
 //   bench.exe --starts-only [--starts N] [--warmup N]     (the start-ups alone: for A/B variants
@@ -118,14 +119,24 @@ double CpuMs(DWORD pid) {
 
 // Wake-ups, counted by the host: every Windows thread is a host thread, and the host's /proc
 // (drive Z:) counts its context switches. The host process is the one whose command line Wine
-// set to the program's Windows path.
+// set to the program's Windows path, in this Wine session: another session on the machine may
+// run a program of the same path (its scratch folder is named the same way), so the process's
+// environment must name our prefix too.
 std::optional<long> HostSwitches(const std::wstring& exe) {
   namespace fs = std::filesystem;
   std::error_code error;
+  // The host's environment is UTF-8; without a prefix set (the default one) nothing is told apart.
+  wchar_t prefix[MAX_PATH] = {};
+  char utf8[4 * MAX_PATH] = {};
+  if (::GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH) != 0) {
+    ::WideCharToMultiByte(CP_UTF8, 0, prefix, -1, utf8, sizeof(utf8), nullptr, nullptr);
+  }
+  const std::string ours = utf8[0] != '\0' ? std::string(1, '\0') + "WINEPREFIX=" + utf8 + '\0' : "";
   for (const auto& entry : fs::directory_iterator(L"Z:\\proc", error)) {
     const std::string cmdline = ReadBytes((entry.path() / L"cmdline").wstring());
     if (_wcsicmp(std::wstring(cmdline.c_str(), cmdline.c_str() + std::strlen(cmdline.c_str())).c_str(),
-                 exe.c_str()) != 0) {
+                 exe.c_str()) != 0 ||
+        ('\0' + ReadBytes((entry.path() / L"environ").wstring())).find(ours) == std::string::npos) {
       continue;
     }
     long switches = 0;
@@ -358,7 +369,7 @@ int Run(const Options& o) {
            }) &&
            tarnelle.ChooseMode(change);
   };
-  HWND floor = nullptr;  // its slots' text fields are hidden children of its window
+  HWND floor = nullptr;  // its slots' texts are children of its window, placed outside it
   WaitFor([&] {
     const auto windows = WindowsOf(f.process.pid());
     floor = windows.empty() ? nullptr : windows.front();

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Measures tarnelle.exe against the floor (bench/floor.cpp, the least a program can do for the
-# same work) side by side in one Wine session, and prints the table.
+# Measures tarnelle.exe against the floor (bench/floor.cpp, the least code that shows the same
+# window and does the same work) side by side in one Wine session, and prints the table.
 #
 #   bash bench/run.sh                              # the full run, a few minutes
 #   bash bench/run.sh --smoke                      # a handful of presses, 1 s idle: keeps it working
