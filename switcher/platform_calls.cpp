@@ -16,8 +16,9 @@ namespace {
 
 // A worker's answer: wParam the generation of its switch, lParam a WorkerResult.
 constexpr UINT kWorkerDone = WM_APP + 1;
-// How long a window's thread may take to answer before it counts as busy.
+// How long a window's thread may take to answer before it counts as busy; to restore a window.
 constexpr UINT kAnswerMs = 200;
+constexpr UINT kRestoreMs = 100;
 // No key carries this code (winuser.h: "0xE8 : unassigned"), so its press changes nothing for
 // the user, and it is no key a user could be holding.
 constexpr WORD kUnassignedKey = 0xE8;
@@ -26,6 +27,20 @@ constexpr DWORD kLineChars = 8192;
 
 bool OnOurThread(HWND window) {
   return ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
+}
+
+// A minimised window is restored before it is asked to the front, as a click on its taskbar
+// button does, so that it comes forward restored at once. One of another thread is given a moment
+// to do it, never more, and none at all when it does not answer: it restores when it gets to it.
+void Restore(Handle handle) {
+  const HWND window = ToHwnd(handle);
+  DWORD_PTR ignored = 0;
+  if (OnOurThread(window)) {
+    std::ignore = ::ShowWindow(window, SW_RESTORE);  // answers the old visibility, not success
+  } else if (::SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_ABORTIFHUNG, kRestoreMs,
+                                   &ignored) == 0) {
+    std::ignore = ::ShowWindowAsync(window, SW_RESTORE);  // a window gone meanwhile: nothing to restore
+  }
 }
 
 // A window of another thread is shown without waiting for it, so a hung window cannot hang us.
@@ -111,7 +126,7 @@ SlotCalls PlatformOnly() {
       .state = &StateOf,
       .cloaked = [](Handle window) { return IsCloaked(ToHwnd(window)); },
       .last_active_popup = [](Handle window) { return ToHandle(::GetLastActivePopup(ToHwnd(window))); },
-      .restore = [](Handle window) { Show(window, SW_RESTORE); },
+      .restore = &Restore,
       .minimise = [](Handle window) { Show(window, SW_MINIMIZE); },
       .raise =
           [](Handle window) {
