@@ -126,6 +126,7 @@ bool frmSet::Create() {
 SlotCalls frmSet::MakeSlotCalls(const settings::IniFile& file) {
   SlotCalls calls = platform_.Calls(file);
   calls.hotkey_text = [this](int slot) { return Box(slot).Text(); };
+  calls.slot_text = [this](int slot) { return win32::WindowText(TextBox(slot)); };
   calls.show_slot_text = [this](int slot, const std::wstring& text) {
     std::ignore = win32::Check(::SetWindowTextW(TextBox(slot), text.c_str()), L"SetWindowTextW");
   };
@@ -382,8 +383,7 @@ void frmSet::Form_TrayNotify(LPARAM lp) {
 
 void frmSet::OnCommand(WORD id, WORD code) {
   if (code == EN_CHANGE && id > kIdText && id <= kIdText + design::kSlotCount) {
-    const int slot = id - kIdText;
-    model_->TextChanged(slot, win32::WindowText(TextBox(slot)));
+    model_->TextChanged(id - kIdText);
     return;
   }
   if (code != BN_CLICKED) {

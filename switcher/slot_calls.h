@@ -118,6 +118,7 @@ struct SlotCalls {
 
   // The main window and its icon.
   std::function<std::wstring(int slot)> hotkey_text{};
+  std::function<std::wstring(int slot)> slot_text{};
   std::function<void(int slot, const std::wstring& text)> show_slot_text{};
   std::function<void(const std::wstring& text)> show_error{};
   std::function<std::wstring()> save_hotkeys{};  // the place that refused a write, or empty

@@ -85,8 +85,11 @@ void SlotModel::ChooseWindow(int slot) {
   BringForward(slot, calls_.foreground(), front_at_menu_);
 }
 
-void SlotModel::TextChanged(int slot, std::wstring_view text) {
-  texts_.at(Index(slot)) = Text{text.empty(), ParseHandleText(text)};
+void SlotModel::TextChanged(int slot) {
+  if (!writing_text_) {
+    const std::wstring text = calls_.slot_text(slot);
+    texts_.at(Index(slot)) = Text{text.empty(), ParseHandleText(text)};
+  }
 }
 
 void SlotModel::Remember(int slot) {
@@ -100,7 +103,9 @@ void SlotModel::Remember(int slot) {
 
 void SlotModel::SetSlotWindow(int slot, Handle window) {
   texts_.at(Index(slot)) = Text{false, window};
+  writing_text_ = true;
   calls_.show_slot_text(slot, FormatHandleText(window));
+  writing_text_ = false;
 }
 
 void SlotModel::SaveWindows() {
@@ -340,7 +345,9 @@ shell::MenuState SlotModel::OpenMenu() {
 void SlotModel::Forget(int slot) {
   starting_.at(Index(slot)).reset();
   texts_.at(Index(slot)) = Text{};
+  writing_text_ = true;
   calls_.show_slot_text(slot, L"");
+  writing_text_ = false;
   if (memory_.Identity(slot)) {
     memory_.SetIdentity(slot, std::nullopt);
     SaveWindows();

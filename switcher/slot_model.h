@@ -45,7 +45,7 @@ class SlotModel {
   // options say).
   void Press(int slot, Mode mode);
   // The text of the slot's box changed, by this model or by a user who tabbed into it.
-  void TextChanged(int slot, std::wstring_view text);
+  void TextChanged(int slot);
 
   // The menu is opening: what the Windows and Options menus show. The window in front now is the
   // one the user was in, to go back to after a switch chosen from the menu.
@@ -129,8 +129,9 @@ class SlotModel {
   Escalation escalation_{calls_};
   std::array<Text, design::kSlotCount> texts_;
   std::array<std::optional<Starting>, design::kSlotCount> starting_;
-  Handle before_ = 0;         // the window in front before the last switch
-  Handle front_at_menu_ = 0;  // the window in front when the menu opened
+  Handle before_ = 0;          // the window in front before the last switch
+  Handle front_at_menu_ = 0;   // the window in front when the menu opened
+  bool writing_text_ = false;  // a change of a slot's text is ours, and known
   bool exiting_ = false;
 };
 

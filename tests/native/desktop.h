@@ -145,9 +145,10 @@ class Desktop {
       return !run_refuses;
     };
     c.hotkey_text = [](int slot) { return L"Ctrl + F" + std::to_wstring(slot); };
+    c.slot_text = [this](int slot) { return shown[slot]; };
     c.show_slot_text = [this](int slot, const std::wstring& text) {
       shown[slot] = text;
-      model->TextChanged(slot, text);  // as the box tells the window it changed
+      model->TextChanged(slot);  // as the box tells the window it changed
     };
     c.show_error = [this](const std::wstring& text) { errors.push_back(text); };
     c.save_hotkeys = [this] {
@@ -183,6 +184,12 @@ class Desktop {
     model = owned_.get();
     model->Start();
     return *model;
+  }
+
+  // A user who tabbed into slot |slot|'s box leaves |text| there.
+  void Type(int slot, const std::wstring& text) {
+    shown[slot] = text;
+    model->TextChanged(slot);
   }
 
   void Note(const std::string& word) { log += (log.empty() ? "" : " ") + word; }

@@ -179,7 +179,7 @@ struct Followed : Scene {
     d.TakeLog();
   }
   void TakenByMail() {  // and the user is in another window
-    d.model->TextChanged(1, std::to_wstring(mail));
+    d.Type(1, std::to_wstring(mail));
     d.Click(Open(L"calc.exe", L"Calc"));
   }
 };
@@ -231,7 +231,7 @@ TEST(Following, AStoreAppsFrameWithoutItsAppIsNobodyAndNothingIsStartedForIt) {
   f.d.file[L"Windows/Slot3"] = EncodeIdentity(
       {L"C:\\Program Files\\WindowsApps\\Photos\\Photos.exe", L"ApplicationFrameWindow", L"Photos"});
   f.d.model->Start();
-  f.d.model->TextChanged(3, std::to_wstring(frame));
+  f.d.Type(3, std::to_wstring(frame));
   f.d.Click(f.mail);
   f.d.model->Press(3, kChange);
   EXPECT_EQ(f.d.TakeLog(), "set");
@@ -306,7 +306,7 @@ TEST(Menu, ShowsEachSlotsWindowOrWhyThereIsNoneAndWhatAPressWouldStart) {
   f.Remember(2, f.mail);
   f.d.file[L"Windows/Slot3"] = EncodeIdentity(Program(L"gone.exe", L"Gone"));  // not on disk
   f.d.model->Start();
-  f.d.model->TextChanged(4, L"no handle");
+  f.d.Type(4, L"no handle");
   const shell::MenuState menu = f.d.model->OpenMenu();
   const std::pair<std::wstring, bool> expected[] = {
       {L"1   Ctrl + F1   (not running)", true}, {L"2   Ctrl + F2   Inbox", true},
