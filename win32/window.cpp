@@ -103,8 +103,12 @@ bool ControlHook::Attach(HWND control) {
   if (control == nullptr) {
     return false;
   }
-  if (!Check(::SetWindowSubclass(control, &ControlHook::Proc, 0, reinterpret_cast<DWORD_PTR>(this)),
-             L"SetWindowSubclass")) {
+  std::ignore = ::SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));  // was 0
+  next_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlHook::Proc)));
+  if (next_ == nullptr) {
+    TraceLastError(L"SetWindowLongPtrW");
+    std::ignore = ::SetWindowLongPtrW(control, GWLP_USERDATA, 0);
     return false;
   }
   control_ = control;
@@ -112,10 +116,16 @@ bool ControlHook::Attach(HWND control) {
 }
 
 void ControlHook::Detach() noexcept {
-  if (control_ != nullptr) {
-    std::ignore = ::RemoveWindowSubclass(control_, &ControlHook::Proc, 0);  // fails only if never set
-    control_ = nullptr;
+  if (control_ == nullptr) {
+    return;
   }
+  // Only while it is the control's procedure: a hook still on above it keeps calling it (a control
+  // being destroyed hears its last message through every hook).
+  if (::GetWindowLongPtrW(control_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ControlHook::Proc)) {
+    std::ignore = ::SetWindowLongPtrW(control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next_));
+  }
+  std::ignore = ::SetWindowLongPtrW(control_, GWLP_USERDATA, 0);
+  control_ = nullptr;
 }
 
 LRESULT ControlHook::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -123,17 +133,19 @@ LRESULT ControlHook::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT ControlHook::CallNext(UINT msg, WPARAM wp, LPARAM lp) {
-  return ::DefSubclassProc(control_, msg, wp, lp);
+  return ::CallWindowProcW(next_, control_, msg, wp, lp);
 }
 
-LRESULT CALLBACK ControlHook::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR /*id*/,
-                                   DWORD_PTR ref) noexcept {
-  auto* self = reinterpret_cast<ControlHook*>(ref);
+LRESULT CALLBACK ControlHook::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<ControlHook*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) {
+    return ::DefWindowProcW(hwnd, msg, wp, lp);  // cannot happen while the hook is on
+  }
   if (msg == WM_NCDESTROY) {
     // The control goes away with its parent: forget it before the platform does.
-    std::ignore = ::RemoveWindowSubclass(hwnd, &ControlHook::Proc, 0);
-    self->control_ = nullptr;
-    return ::DefSubclassProc(hwnd, msg, wp, lp);
+    const WNDPROC next = self->next_;
+    self->Detach();
+    return ::CallWindowProcW(next, hwnd, msg, wp, lp);
   }
   return self->OnControlMessage(msg, wp, lp);
 }

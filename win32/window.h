@@ -60,8 +60,11 @@ class Window {
   HWND hwnd_ = nullptr;
 };
 
-// Subclasses an existing control (an EDIT or a BUTTON) with SetWindowSubclass, so that its
-// own procedure keeps working and we see its messages first. Removes itself on destruction.
+// Subclasses an existing control of a system class (an EDIT, a BUTTON, a STATIC), so that its own
+// procedure keeps working and we see its messages first. The hook rides in the control's user data,
+// which those classes leave to the program: finding it costs nothing per message, where a window
+// property costs a call to the window server under Wine. Hooks on one control come off in the
+// reverse order they went on. Removes itself on destruction.
 class ControlHook {
  public:
   ControlHook() = default;
@@ -79,9 +82,9 @@ class ControlHook {
   LRESULT CallNext(UINT msg, WPARAM wp, LPARAM lp);
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                               DWORD_PTR ref) noexcept;
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
   HWND control_ = nullptr;
+  WNDPROC next_ = nullptr;  // the control's procedure before this hook
 };
 
 // A child window's identifier in the form CreateWindowExW takes it.
