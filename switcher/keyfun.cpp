@@ -8,10 +8,13 @@ namespace {
 // Owner chains are short; a longer one is a loop some program made.
 constexpr int kLongestOwnerChain = 16;
 
-Handle RootOwner(const SlotCalls& calls, Handle window, Handle owner) {
-  for (int depth = 0; owner != 0 && depth < kLongestOwnerChain; ++depth) {
+Handle RootOwner(const SlotCalls& calls, Handle window) {
+  for (int depth = 0; depth < kLongestOwnerChain; ++depth) {
+    const Handle owner = calls.owner(window);
+    if (owner == 0) {
+      break;
+    }
     window = owner;
-    owner = calls.state(window).owner;
   }
   return window;
 }
@@ -27,7 +30,7 @@ Handle DialogShownBy(const SlotCalls& calls, Handle window, const WindowState& s
     return window;
   }
   // The dialog may be owned by the window or by a hidden window that owns them both.
-  const Handle popup = calls.last_active_popup(RootOwner(calls, window, state.owner));
+  const Handle popup = calls.last_active_popup(RootOwner(calls, window));
   if (popup == 0 || popup == window) {
     return window;
   }

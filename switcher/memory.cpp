@@ -82,6 +82,13 @@ InFront SlotMemory::SlotInFront(int slot) const {
   return slot_in_front_.at(IndexOf(slot));
 }
 
+bool SlotMemory::AnyGoesBack() const {
+  const auto back = [this](InFront c) {
+    return c == InFront::kGoBack || (c == InFront::kAsInOptions && in_front_ == InFront::kGoBack);
+  };
+  return back(in_front_) || std::any_of(slot_in_front_.begin(), slot_in_front_.end(), back);
+}
+
 bool SlotMemory::SetSlotInFront(int slot, InFront in_front) {
   slot_in_front_.at(IndexOf(slot)) = in_front;
   return SaveSlotChoices();

@@ -40,6 +40,8 @@ class SlotMemory {
   [[nodiscard]] InFront in_front() const { return in_front_; }  // never "As in Options"
   [[nodiscard]] bool SetInFront(InFront in_front);
   [[nodiscard]] InFront SlotInFront(int slot) const;
+  // Whether a press of any slot may go back to the window before.
+  [[nodiscard]] bool AnyGoesBack() const;
   [[nodiscard]] bool SetSlotInFront(int slot, InFront in_front);
 
   // Who the window of |slot| (1 to 10) is, when it is known.

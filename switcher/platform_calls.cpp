@@ -82,19 +82,20 @@ Integrity IntegrityAgainstOurs(Handle handle) {
   return *theirs > *ours ? Integrity::kAbove : Integrity::kNotAbove;
 }
 
+// Its style says the rest in one call: each call about another program's window is a trip to the
+// window server, and a switch asks this twice.
 WindowState StateOf(Handle handle) {
   const HWND window = ToHwnd(handle);
-  if (handle == 0 || !::IsWindow(window)) {
-    return {};
-  }
   DWORD pid = 0;
-  std::ignore = ::GetWindowThreadProcessId(window, &pid);
+  if (handle == 0 || ::GetWindowThreadProcessId(window, &pid) == 0) {
+    return {};  // no such window
+  }
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
   return WindowState{.exists = true,
-                     .visible = ::IsWindowVisible(window) != FALSE,
-                     .minimised = ::IsIconic(window) != FALSE,
-                     .enabled = ::IsWindowEnabled(window) != FALSE,
-                     .ours = pid == ::GetCurrentProcessId(),
-                     .owner = ToHandle(::GetWindow(window, GW_OWNER))};
+                     .visible = (style & WS_VISIBLE) != 0,  // a top-level window has no parent to hide it
+                     .minimised = (style & WS_MINIMIZE) != 0,
+                     .enabled = (style & WS_DISABLED) == 0,
+                     .ours = pid == ::GetCurrentProcessId()};
 }
 
 // The calls that need nothing but the platform: the worker takes a copy of these.
@@ -124,6 +125,7 @@ SlotCalls PlatformOnly() {
           },
       .warn = [] { std::ignore = ::MessageBeep(MB_ICONWARNING); },  // a silent system is no failure
       .state = &StateOf,
+      .owner = [](Handle window) { return ToHandle(::GetWindow(ToHwnd(window), GW_OWNER)); },
       .cloaked = [](Handle window) { return IsCloaked(ToHwnd(window)); },
       .last_active_popup = [](Handle window) { return ToHandle(::GetLastActivePopup(ToHwnd(window))); },
       .restore = &Restore,

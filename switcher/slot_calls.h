@@ -26,7 +26,6 @@ struct WindowState {
   bool minimised = false;
   bool enabled = true;
   bool ours = false;  // one of Tarnelle's own windows
-  Handle owner = 0;   // the window that owns it, if any
 };
 
 // Who a window is, as far as can be told.
@@ -75,6 +74,7 @@ struct SlotCalls {
 
   // Windows.
   std::function<WindowState(Handle)> state{};
+  std::function<Handle(Handle)> owner{};  // the window that owns it, if any
   std::function<bool(Handle)> cloaked{};
   std::function<Handle(Handle)> last_active_popup{};
   std::function<void(Handle)> restore{};  // from minimised, without waiting for the window's thread

@@ -172,7 +172,7 @@ bool SlotModel::IsInFront(Handle window, Handle front) const {
     if (w == window) {
       return !calls_.state(window).minimised && !calls_.cloaked(window);
     }
-    w = calls_.state(w).owner;
+    w = calls_.owner(w);
   }
   return false;
 }
@@ -237,8 +237,9 @@ void SlotModel::BringForward(int slot, Handle front, Handle user_front) {
 
 void SlotModel::SwitchTo(Handle window, Handle front, Handle user_front) {
   const keyfun::SwitchAttempt attempt = keyfun::ChangeForm(calls_, window);
-  if (attempt.result == keyfun::SwitchAttempt::Result::kInFront ||
-      attempt.result == keyfun::SwitchAttempt::Result::kRefused) {
+  // Kept only while some press may go back to it: asking costs a switch time.
+  if (memory_.AnyGoesBack() && (attempt.result == keyfun::SwitchAttempt::Result::kInFront ||
+                                attempt.result == keyfun::SwitchAttempt::Result::kRefused)) {
     // Never one of ours (the menu's, usually hidden) nor one nobody sees.
     if (const WindowState was = calls_.state(user_front); was.exists && was.visible && !was.ours) {
       before_ = user_front;

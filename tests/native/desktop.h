@@ -73,8 +73,9 @@ class Desktop {
     c.warn = [this] { Note("warn"); };
     c.state = [this, has](Handle h) {
       const Win w = has(h) ? (*this)[h] : Win{};
-      return WindowState{has(h), w.visible, w.minimised, w.enabled, w.ours, w.owner};
+      return WindowState{has(h), w.visible, w.minimised, w.enabled, w.ours};
     };
+    c.owner = [this, has](Handle h) { return has(h) ? (*this)[h].owner : 0; };
     c.cloaked = [this, has](Handle h) { return has(h) && (*this)[h].cloaked; };
     c.last_active_popup = [this](Handle h) { return (*this)[h].last_popup != 0 ? (*this)[h].last_popup : h; };
     c.restore = [this](Handle h) {
