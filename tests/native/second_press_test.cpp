@@ -103,16 +103,6 @@ TEST(InFront, EachChoiceActsOnlyForTheWindowReallyInFront) {
   }
 }
 
-TEST(InFront, AMinimisedWindowComesBackAtTheNextPress) {
-  Program3 p;
-  p.Choose(1, InFront::kMinimise);
-  for (int press = 0; press < 4; ++press) {
-    p.d.model->Press(1, kChange);
-    EXPECT_EQ(p.d[p.editor[0]].minimised, press % 2 == 1) << "press " << press;
-  }
-  EXPECT_EQ(p.d.TakeLog(), "set minimise 13 restore set minimise 13");
-}
-
 TEST(InFront, PressesVisitEveryWindowOfTheProgramInTurnAndLeaveTheSlotItsOwn) {
   Program3 p;
   // Not among the program's windows: an owned one, a tool window, one on another desktop.
@@ -145,43 +135,24 @@ TEST(InFront, ChoicesAreReadAsTheFileHasThemAndWrittenSane) {
     InFront slot3;
     std::map<std::wstring, std::wstring> saved;  // what the file holds after a save, of these keys
   } cases[] = {
-      {"nothing chosen",
-       {},
-       InFront::kNothing,
-       InFront::kAsInOptions,
+      // clang-format off
+      {"nothing chosen", {}, InFront::kNothing, InFront::kAsInOptions,
        {{L"Options/WhenInFront", L""}, {L"WhenInFront/Slot3", L""}}},
-      {"an older Tarnelle's",
-       {{L"Options/PressAgainGoesBack", L"1"}},
-       InFront::kGoBack,
-       InFront::kAsInOptions,
+      {"an older Tarnelle's", {{L"Options/PressAgainGoesBack", L"1"}}, InFront::kGoBack, InFront::kAsInOptions,
        {{L"Options/WhenInFront", L"GoBack"}, {L"Options/PressAgainGoesBack", L"1"}}},
-      {"the newer value first",
-       {{L"Options/PressAgainGoesBack", L"1"}, {L"Options/WhenInFront", L"Minimise"}},
-       InFront::kMinimise,
-       InFront::kAsInOptions,
+      {"the newer value first", {{L"Options/PressAgainGoesBack", L"1"}, {L"Options/WhenInFront", L"Minimise"}},
+       InFront::kMinimise, InFront::kAsInOptions,
        {{L"Options/WhenInFront", L"Minimise"}, {L"Options/PressAgainGoesBack", L"0"}}},
-      {"junk",
-       {{L"Options/WhenInFront", L"sideways"}, {L"WhenInFront/Slot3", L"-1"}},
-       InFront::kNothing,
-       InFront::kAsInOptions,
-       {{L"Options/WhenInFront", L"Nothing"}, {L"WhenInFront/Slot3", L"AsInOptions"}}},
-      {"a slot's choice for Options",
-       {{L"Options/WhenInFront", L"AsInOptions"}},
-       InFront::kNothing,
-       InFront::kAsInOptions,
-       {{L"Options/WhenInFront", L"Nothing"}}},
-      {"huge",
-       {{L"Options/WhenInFront", huge}, {L"WhenInFront/Slot3", huge}},
-       InFront::kNothing,
-       InFront::kAsInOptions,
-       {{L"Options/WhenInFront", L"Nothing"}, {L"WhenInFront/Slot3", L"AsInOptions"}}},
-      {"a slot's",
-       {{L"WhenInFront/Slot3", L"NextWindow"}, {L"WhenInFront/Other", L"1"}},
-       InFront::kNothing,
-       InFront::kNextWindow,
-       {{L"WhenInFront/Slot3", L"NextWindow"},
-        {L"WhenInFront/Slot4", L"AsInOptions"},
-        {L"WhenInFront/Other", L""}}},
+      {"junk", {{L"Options/WhenInFront", L"sideways"}, {L"WhenInFront/Slot3", L"-1"}}, InFront::kNothing,
+       InFront::kAsInOptions, {{L"Options/WhenInFront", L"Nothing"}, {L"WhenInFront/Slot3", L"AsInOptions"}}},
+      {"a slot's choice for Options", {{L"Options/WhenInFront", L"AsInOptions"}}, InFront::kNothing,
+       InFront::kAsInOptions, {{L"Options/WhenInFront", L"Nothing"}}},
+      {"huge", {{L"Options/WhenInFront", huge}, {L"WhenInFront/Slot3", huge}}, InFront::kNothing,
+       InFront::kAsInOptions, {{L"Options/WhenInFront", L"Nothing"}, {L"WhenInFront/Slot3", L"AsInOptions"}}},
+      {"a slot's", {{L"WhenInFront/Slot3", L"NextWindow"}, {L"WhenInFront/Other", L"1"}}, InFront::kNothing,
+       InFront::kNextWindow, {{L"WhenInFront/Slot3", L"NextWindow"}, {L"WhenInFront/Slot4", L"AsInOptions"},
+                              {L"WhenInFront/Other", L""}}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -197,15 +168,15 @@ TEST(InFront, ChoicesAreReadAsTheFileHasThemAndWrittenSane) {
   }
 }
 
-TEST(InFront, AChoiceIsSavedTheMomentItIsMade) {
+TEST(InFront, AChoiceIsSavedTheMomentItIsMadeAndARefusalIsTold) {
   Program3 p;
   p.Choose(2, InFront::kMinimise);
-  EXPECT_EQ(p.d.file[L"WhenInFront/Slot2"], L"Minimise");
-  EXPECT_EQ(p.d.file[L"WhenInFront/Slot1"], L"AsInOptions");
   p.Choose(0, InFront::kNextWindow);
+  EXPECT_TRUE(p.d.file[L"WhenInFront/Slot2"] == L"Minimise" &&
+              p.d.file[L"WhenInFront/Slot1"] == L"AsInOptions");
   EXPECT_EQ(p.d.file[L"Options/WhenInFront"], L"NextWindow");
   p.d.file_refuses = true;
-  p.Choose(0, InFront::kGoBack);
+  p.Choose(3, InFront::kGoBack);
   EXPECT_EQ(p.d.errors.size(), 1u);
 }
 
