@@ -63,7 +63,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   MSG msg;
   BOOL got;
   while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) != 0 && got != -1) {
-    if (!::IsDialogMessageW(form.hwnd(), &msg)) {
+    // Only keys move the focus between the window's controls; everything else, a hotkey press
+    // among them, goes straight to its window without asking which one that is.
+    const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+    if (!key || !::IsDialogMessageW(form.hwnd(), &msg)) {
       std::ignore = ::TranslateMessage(&msg);  // answers whether a character came of it
       ::DispatchMessageW(&msg);
     }
