@@ -17,8 +17,8 @@
 #
 # Set after wine_session_start: TARNELLE_SESSION_DIR (logs: xvfb.log, wineboot.log),
 # TARNELLE_XVFB_PID, and for programs in the session the host tools by their Windows paths:
-# TARNELLE_XDOTOOL (moves the X pointer), TARNELLE_CHATTR (makes a file immutable), and
-# TARNELLE_WINE (the host's wine, for Wine's browser launcher).
+# TARNELLE_XDOTOOL (moves the X pointer) and TARNELLE_WINE (the host's wine, for Wine's browser
+# launcher).
 
 # X servers announce themselves here; these are X11 conventions, not settings of this machine.
 _ws_x_lock() { printf '/tmp/.X%s-lock' "$1"; }
@@ -205,7 +205,7 @@ wine_session_start() {
   # What the session replaces, to be put back when it ends.
   _ws_saved=()
   local var
-  for var in DISPLAY WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES TARNELLE_XDOTOOL TARNELLE_CHATTR TARNELLE_WINE; do
+  for var in DISPLAY WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES TARNELLE_XDOTOOL TARNELLE_WINE; do
     if [[ -v $var ]]; then
       _ws_saved+=("$var=${!var}")
     else
@@ -219,7 +219,7 @@ wine_session_start() {
   _ws_make_prefix || return 1
   local tool
   TARNELLE_WINE=$(command -v wine)
-  for tool in xdotool chattr; do
+  for tool in xdotool; do
     if command -v "$tool" >/dev/null; then
       export "TARNELLE_${tool^^}=$(winepath -w "$(command -v "$tool")" 2>/dev/null | tr -d '\r')"
     fi

@@ -168,16 +168,13 @@ TEST(InFront, ChoicesAreReadAsTheFileHasThemAndWrittenSane) {
   }
 }
 
-TEST(InFront, AChoiceIsSavedTheMomentItIsMadeAndARefusalIsTold) {
+TEST(InFront, AChoiceIsSavedTheMomentItIsMade) {
   Program3 p;
   p.Choose(2, InFront::kMinimise);
   p.Choose(0, InFront::kNextWindow);
   EXPECT_TRUE(p.d.file[L"WhenInFront/Slot2"] == L"Minimise" &&
               p.d.file[L"WhenInFront/Slot1"] == L"AsInOptions");
   EXPECT_EQ(p.d.file[L"Options/WhenInFront"], L"NextWindow");
-  p.d.file_refuses = true;
-  p.Choose(3, InFront::kGoBack);
-  EXPECT_EQ(p.d.errors.size(), 1u);
 }
 
 TEST(Forget, TheSlotHoldsNoWindowNoIdentityAndStartsNothingAnyMore) {

@@ -327,14 +327,16 @@ TEST(Settings, WindowsAreWrittenWhenTheyChangeTheirSectionHoldingTheTenSlotsAlon
             10);
 }
 
-TEST(Settings, ARefusedOptionOrRunValueIsTold) {
+TEST(Settings, ARefusedOptionChoiceOrRunValueIsTold) {
   Scene s;
   s.d.file_refuses = true;
   s.d.model->Choose({shell::MenuChoice::Kind::kStartMissing});
+  s.d.model->Choose({shell::MenuChoice::Kind::kSlotInFront, 3, InFront::kGoBack});
   s.d.run_refuses = true;
   s.d.model->Choose({shell::MenuChoice::Kind::kStartWithWindows});
+  const std::wstring file = L"The options could not be saved to C:\\Tarnelle\\set.ini.";
   const std::vector<std::wstring> told = {
-      L"The options could not be saved to C:\\Tarnelle\\set.ini.",
+      file, file,
       L"The options could not be saved to "
       L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run."};
   EXPECT_EQ(s.d.errors, told);

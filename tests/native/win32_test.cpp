@@ -60,17 +60,11 @@ TEST(BitmapFile, OnlyUncompressed32BitFilesWholeToTheirLastRowAreRead) {
       {Bmp(22, -22), BitmapLayout{22, 22, true, 54}},
       {Bmp(48, 19), BitmapLayout{48, 19, false, 54}},
       {Bmp(48, -20, 32, 0, 124), BitmapLayout{48, 20, true, 138}},  // a version 5 header
-      {Bmp(48, -20, 32, 0, 40, 48 * 20 * 4 - 1), std::nullopt},     // a row cut short
-      {Bmp(48, -20, 24), std::nullopt},
-      {Bmp(48, -20, 32, 3), std::nullopt},      // bit fields
-      {Bmp(48, -20, 32, 0, 12), std::nullopt},  // the old core header
-      {Bmp(48, -20, 32, 0, 40, -1, 'A'), std::nullopt},
-      {Bmp(0, -20), std::nullopt},
-      {Bmp(48, 0), std::nullopt},
-      {Bmp(-48, 20, 32, 0, 40, 48 * 20 * 4), std::nullopt},
-      {Bmp(0x4001, 1, 32, 0, 40, 0), std::nullopt},  // too wide to be one of ours, and no pixels
-      {Bmp(0x10000, 0x10000, 32, 0, 40, 16), std::nullopt},
-      {FirstBytes(Bmp(2, 2), 53), std::nullopt},  // its headers cut short
+      // What else a file may hold the fuzz target of the layout reader tries; these are its edges.
+      {Bmp(48, -20, 32, 0, 40, 48 * 20 * 4 - 1), std::nullopt},  // a row cut short
+      {Bmp(48, -20, 32, 0, 12), std::nullopt},                   // the old core header
+      {Bmp(0x4001, 1, 32, 0, 40, 0), std::nullopt},              // too wide to be one of ours, and no pixels
+      {FirstBytes(Bmp(2, 2), 53), std::nullopt},                 // its headers cut short
   };
   for (const auto& [file, layout] : cases) {
     const std::optional<BitmapLayout> read = ReadBitmapLayout(file);

@@ -106,25 +106,6 @@ TEST_F(Tarnelle, AFollowedSlotFindsItsProgramsNewWindowHoldsItAgainAfterARestart
   EndChildrenOf(app.pid());
 }
 
-TEST_F(Tarnelle, PressAgainGoesBackAndTheWindowsMenuSwitchesInEitherMode) {
-  Start(IniWith({1}) + "[Options]\r\nPressAgainGoesBack=1\r\n");
-  const unique_hwnd editor = TestWindow(L"Editor", {20, 20});
-  const unique_hwnd mail = TestWindow(L"Mail", {20, 200});
-  ASSERT_TRUE(app.Tick(1));
-  Remember(1, editor.get());
-  ASSERT_TRUE(app.ChooseMode(true) && ToFront(mail.get()));
-  for (const HWND expected : {editor.get(), mail.get(), editor.get()}) {
-    PressSlot(1);
-    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == expected; })) << TextOf(expected);
-  }
-  for (const bool change : {false, true}) {
-    ASSERT_TRUE(app.ChooseMode(change) && ToFront(mail.get()));
-    ASSERT_TRUE(ChooseFromMenu(Then(SlotMenu(1), {kEnter})));  // Bring it forward
-    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == editor.get(); })) << "mode " << change;
-    EXPECT_EQ(TextOf(app.SlotText(1)), HandleText(editor.get()));
-  }
-}
-
 // A hand-edited file: the program starts, starts nothing it should not, and writes it sane at exit.
 TEST_F(Tarnelle, WhatAHandEditedFileCannotUseIsIgnoredAndWrittenSane) {
   const ScratchFolder files;

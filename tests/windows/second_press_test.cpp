@@ -1,7 +1,7 @@
 // A press for a window already in front, as chosen in the tray's menus: nothing more than
-// bringing it forward until something is chosen; the program's other windows in turn; minimised
-// and back; the choice for all followed by a slot left "As in Options"; every choice kept over a
-// restart; and a slot's window forgotten.
+// bringing it forward until something is chosen, as the Windows menu's "Bring it forward" does;
+// the program's other windows in turn; minimised and back; the choice for all followed by a slot
+// left "As in Options"; every choice kept over a restart; and a slot's window forgotten.
 
 #include "tests/windows/tarnelle_test.h"
 
@@ -62,6 +62,11 @@ TEST_F(SecondPress, WithNothingChosenAPressForTheWindowInFrontOnlyBringsItForwar
   WaitFor([] { return false; }, 500);  // nothing more comes
   EXPECT_TRUE(InFront(program[0].window()));
   EXPECT_TRUE(PressFor(2, editor.get(), [&] { return InFront(editor.get()); }));
+  for (const bool change : {true, false}) {  // and the Windows menu brings it in either mode
+    ASSERT_TRUE(app.ChooseMode(change) && ToFront(mail.get()));
+    ASSERT_TRUE(ChooseFromMenu(Then(SlotMenu(2), {kEnter})));  // Bring it forward
+    EXPECT_TRUE(WaitFor([&] { return InFront(editor.get()); })) << "mode " << change;
+  }
 }
 
 TEST_F(SecondPress, ChoicesFromTheMenusActOnTheNextPressSurviveARestartAndAWindowIsForgotten) {

@@ -1,44 +1,13 @@
-#include "settings/values.h"
 #include "settings/paths.h"
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnelle::settings {
 namespace {
-
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-
-// Only plain decimal digits, with a leading minus at most, that fit in 32 bits are numbers; a
-// hand-edited file may pad them with zeros.
-TEST(ParseDecimal32, ReadsPlainDecimalsAndNothingElse) {
-  const std::pair<std::wstring_view, std::optional<std::int32_t>> cases[] = {
-      // clang-format off
-      {L"0", 0}, {L"88", 88}, {L"-1", -1}, {L"2147483647", kMax}, {L"-2147483648", kMin}, {L"00012", 12},
-      {L"-007", -7}, {L"-0", 0}, {L"00000000000000000015", 15}, {L"2147483648", {}}, {L"-2147483649", {}},
-      {L"99999999999999999999", {}}, {L"", {}}, {L"55zz", {}}, {L"zz55", {}}, {L"0x41", {}}, {L" 1", {}},
-      {L"1 ", {}}, {L"+1", {}}, {L"-", {}}, {L"--1", {}}, {L"1-", {}}, {L"1.0", {}}, {L"\x0661", {}},
-      {L"\xFF11", {}}, {std::wstring_view(L"12\0" L"3", 4), {}},
-      // clang-format on
-  };
-  for (const auto& [text, number] : cases) {
-    EXPECT_EQ(ParseDecimal32(text), number) << text.size() << " characters";
-  }
-}
-
-TEST(FormatDecimal32, ReadsBackAsTheSameNumberWhereverTheDigitCountChanges) {
-  for (std::int64_t p = 1; p <= kMax; p *= 10) {
-    for (const std::int64_t v : {p - 1, p, p + 1, -p + 1, -p, -p - 1}) {
-      EXPECT_EQ(ParseDecimal32(FormatDecimal32(static_cast<std::int32_t>(v))), v);
-    }
-  }
-  EXPECT_EQ(FormatDecimal32(kMin), L"-2147483648");
-}
 
 TEST(IniPath, IsTheNameInTheProgramsFolderWithOneSeparator) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
