@@ -19,12 +19,8 @@ Handle RootOwner(const SlotCalls& calls, Handle window) {
   return window;
 }
 
-}  // namespace
-
-Handle GetForm(const SlotCalls& calls) {
-  return calls.foreground();
-}
-
+// The window a disabled |window| leads to: the last active popup of the window that owns it all,
+// when that one can take the keyboard; else |window| itself.
 Handle DialogShownBy(const SlotCalls& calls, Handle window, const WindowState& state) {
   if (state.enabled) {
     return window;
@@ -36,6 +32,12 @@ Handle DialogShownBy(const SlotCalls& calls, Handle window, const WindowState& s
   }
   const WindowState dialog = calls.state(popup);
   return dialog.visible && dialog.enabled ? popup : window;
+}
+
+}  // namespace
+
+Handle GetForm(const SlotCalls& calls) {
+  return calls.foreground();
 }
 
 SwitchAttempt ChangeForm(const SlotCalls& calls, Handle handle) {

@@ -29,8 +29,4 @@ struct SwitchAttempt {
 // window really in front, not by the platform's answer.
 [[nodiscard]] SwitchAttempt ChangeForm(const SlotCalls& calls, Handle handle);
 
-// The window a disabled |window| leads to: the last active popup of the window that owns it all,
-// when that one can take the keyboard; else |window| itself.
-[[nodiscard]] Handle DialogShownBy(const SlotCalls& calls, Handle window, const WindowState& state);
-
 }  // namespace tarnelle::switcher::keyfun
