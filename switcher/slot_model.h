@@ -1,10 +1,10 @@
 #pragma once
 // Every decision of the ten slots, in one place: what a hotkey press does in either mode, what a
-// choice from the tray's Windows and Options menus does, what a start and an exit do. It owns
-// each slot's window and who that window is, the options and what a press does for a window in
-// front, the programs started for their slots,
-// the escalation of a refused switch and the window to go back to. The main window forwards its
-// events here; everything this asks of the platform goes through SlotCalls. Pure.
+// choice from the tray's Windows and Options menus does, what a start and an exit do. It owns each
+// slot's window and who that window is, the options and what a press does for a window in front,
+// the programs started for their slots, the escalation of a refused switch and the window to go
+// back to. The main window forwards its events here; everything this asks of the platform goes
+// through SlotCalls. Pure.
 //
 // A slot's window is also shown as text in its box TextN (the handle as signed decimal, empty
 // for none): written here when a slot takes a window, and read back only when the box changes.
@@ -50,8 +50,8 @@ class SlotModel {
   // The menu is opening: what the Windows and Options menus show. The window in front now is the
   // one the user was in, to go back to after a switch chosen from the menu.
   [[nodiscard]] shell::MenuState OpenMenu();
-  // A slot chosen from the Windows menu brings its window forward, in either mode; an option is
-  // turned on or off.
+  // A choice from the Windows menu (bring a slot's window forward, in either mode; forget it; what
+  // a press of it does for its window in front) or from Options.
   void Choose(const shell::MenuChoice& choice);
 
   // Saves the slots' windows and options and the hotkeys, tells of a refusal where it can be
