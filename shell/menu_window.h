@@ -23,9 +23,7 @@
 //     Exit
 
 #include <windows.h>
-#include <array>
 #include <functional>
-#include <string>
 
 #include "shell/menu_state.h"
 #include "win32/window.h"

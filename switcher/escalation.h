@@ -32,7 +32,6 @@ class Escalation {
   void Follow(const keyfun::SwitchAttempt& attempt, Handle front);
   // Ends the escalation, if one runs, silently.
   void Stop();
-  [[nodiscard]] bool running() const { return step_ != Step::kIdle; }
 
   void OnTick();
   void OnWorkerDone(unsigned generation, WorkerResult result);

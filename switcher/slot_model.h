@@ -58,7 +58,6 @@ class SlotModel {
   // seen, removes the icon and ends the program (but at a log-off, which ends it). From then on
   // nothing acts: no press, choice, start or escalation.
   void Exit(ExitRoute route);
-  [[nodiscard]] bool exiting() const { return exiting_; }
 
   void OnTimer(Timer timer);
   void OnWorkerDone(unsigned generation, WorkerResult result);
