@@ -55,6 +55,12 @@ record_gtest() {  # record_gtest LAYER LOG STATUS
   fi
 }
 
+pe_check() {  # pe_check LAYER EXE: the PE checks of one build's program
+  echo "== PE check ($1)"
+  bash scripts/check-pe.sh "$2" gui | tee "$logs/$1.txt"
+  record "$1" "$(grep -c '^ok ' "$logs/$1.txt")" "$(grep -c '^not ok ' "$logs/$1.txt")" 0
+}
+
 echo "== dependencies"
 if ! stage deps bash scripts/deps.sh; then
   echo "0 passed, 1 failed"
@@ -143,9 +149,7 @@ if [[ $windows_ok -ne 0 ]]; then
   tail -n 30 "$logs/windows-build.txt"
   record windows 0 1 0 "the build failed"
 else
-  echo "== PE check"
-  bash scripts/check-pe.sh build/windows/tarnelle.exe gui | tee "$logs/pe.txt"
-  record pe "$(grep -c '^ok ' "$logs/pe.txt")" "$(grep -c '^not ok ' "$logs/pe.txt")" 0
+  pe_check pe build/windows/tarnelle.exe
   if [[ $session -ne 0 ]]; then
     cat "$logs/session.txt"
     record windows 0 1 0 "the Wine session did not start"
@@ -176,9 +180,7 @@ if [[ $clang_ok -ne 0 ]]; then
   tail -n 30 "$logs/clang-build.txt"
   record clang 0 1 0 "the build failed"
 else
-  echo "== PE check, clang"
-  bash scripts/check-pe.sh build/clang/tarnelle.exe gui | tee "$logs/clang-pe.txt"
-  record clang-pe "$(grep -c '^ok ' "$logs/clang-pe.txt")" "$(grep -c '^not ok ' "$logs/clang-pe.txt")" 0
+  pe_check clang-pe build/clang/tarnelle.exe
   if [[ $session -ne 0 ]]; then
     record clang 0 1 0 "the Wine session did not start"
   else
